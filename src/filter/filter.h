@@ -1,0 +1,63 @@
+// Filter expressions: the parsed form of a table's filter text and its evaluation on one record.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelt::filter {
+
+// How a field's values compare. Counters and number fields are Number; alpha and memo are Text.
+enum class FieldKind { Text, Number, Date };
+
+struct FieldRef {
+    int index;  // position of the field in the record (as the caller numbers it)
+    FieldKind kind;
+};
+
+// Finds a field by name (the caller decides about case); nothing when the table has no such field.
+using FieldResolver = std::function<std::optional<FieldRef>(std::string_view name)>;
+
+// One field value of the record being tested. A blank value has `blank` set and nothing else.
+// Number fields carry `number`; date fields carry the day serial in `number`; text fields `text`.
+struct Operand {
+    bool blank = true;
+    double number = 0;
+    std::string_view text;
+};
+
+// Gives the filter the values of the record being tested, by field index.
+class RowView {
+public:
+    virtual ~RowView() = default;
+    virtual Operand field(int index) const = 0;
+};
+
+struct Node;
+
+// A parsed filter text. An empty text gives a filter that matches every record.
+class Filter {
+public:
+    Filter();
+    ~Filter();
+    Filter(Filter&&) noexcept;
+    Filter& operator=(Filter&&) noexcept;
+
+    // Parses `text`; throws zelt::EngineError with a message for the user when the text is not a
+    // valid expression for the fields `resolve` knows.
+    static Filter parse(std::string_view text, const FieldResolver& resolve);
+
+    bool empty() const;
+    bool matches(const RowView& row) const;
+    // The field indexes the expression reads, each once, ascending.
+    const std::vector<int>& fieldsUsed() const;
+
+private:
+    std::unique_ptr<Node> root_;
+    std::vector<int> fields_;
+};
+
+}  // namespace zelt::filter

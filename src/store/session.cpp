@@ -1,0 +1,72 @@
+#include "store/session.h"
+
+#include "base/error.h"
+#include "store/table_file.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace zelt::store {
+
+Session::Session(std::filesystem::path dataDir) : dataDir_(std::move(dataDir)) {}
+
+void Session::setNetworkControlDir(const std::string& dir) {
+    std::error_code ec;
+    std::string plain = dir;
+    while (!plain.empty() && (plain.back() == '\\' || plain.back() == '/')) plain.pop_back();
+    if (!std::filesystem::is_directory(plain.empty() ? std::string("/") : plain, ec))
+        throw EngineError("Папка управления сетью не найдена: " + dir);
+    netDir_ = dir;
+}
+
+void Session::addPassword(const std::string& password) {
+    if (std::find(passwords_.begin(), passwords_.end(), password) == passwords_.end()) passwords_.push_back(password);
+}
+
+void Session::unlock(const std::string& displayName, const std::string& storedCheck) {
+    for (const std::string& p : passwords_)
+        if (passwordCheck(p) == storedCheck) return;
+    while (prompt_) {
+        const std::optional<std::string> answer = prompt_(displayName);
+        if (!answer) break;
+        if (passwordCheck(*answer) == storedCheck) {
+            addPassword(*answer);
+            return;
+        }
+    }
+    throw EngineError("Неверный пароль таблицы " + displayName);
+}
+
+Session::Batch::Batch(Session& s) : s_(s) { ++s_.batchDepth_; }
+
+Session::Batch::~Batch() {
+    if (--s_.batchDepth_ == 0) {
+        try {
+            s_.commitAll();
+        } catch (...) {
+            // A failed commit cannot be reported from a destructor; SQLite rolls that file back.
+        }
+    }
+}
+
+void Session::beforeWrite(sql::Connection& c) {
+    if (batchDepth_ == 0 || c.inTransaction()) return;
+    c.exec("BEGIN IMMEDIATE");
+    inBatch_.push_back(&c);
+}
+
+void Session::forget(sql::Connection& c) {
+    const auto it = std::find(inBatch_.begin(), inBatch_.end(), &c);
+    if (it == inBatch_.end()) return;
+    inBatch_.erase(it);
+    if (c.inTransaction()) c.exec("COMMIT");
+}
+
+void Session::commitAll() {
+    std::vector<sql::Connection*> pending;
+    pending.swap(inBatch_);
+    for (sql::Connection* c : pending)
+        if (c->inTransaction()) c->exec("COMMIT");
+}
+
+}  // namespace zelt::store

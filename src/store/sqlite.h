@@ -1,0 +1,77 @@
+// Thin owners of SQLite connections and statements that turn every SQLite failure into EngineError.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zelt::store::sql {
+
+class Statement;
+
+// One open database file. Closing finalises nothing on its own: statements must go first.
+class Connection {
+public:
+    Connection() = default;
+    // Opens an existing file read-write (create=false) or creates it. `displayName` names the table
+    // file in error messages.
+    Connection(const std::string& path, bool create, std::string displayName);
+    ~Connection();
+    Connection(Connection&& o) noexcept;
+    Connection& operator=(Connection&& o) noexcept;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* handle() const { return db_; }
+    bool isOpen() const { return db_ != nullptr; }
+    const std::string& displayName() const { return name_; }
+    void exec(const char* sqlText);
+    int64_t lastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
+    bool inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
+    [[noreturn]] void fail(const std::string& what) const;
+    void close();
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string name_;
+};
+
+// A prepared statement; reset before every run, so one object is reused for many rows.
+class Statement {
+public:
+    Statement() = default;
+    Statement(const Connection& c, std::string_view sqlText);
+    ~Statement();
+    Statement(Statement&& o) noexcept;
+    Statement& operator=(Statement&& o) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool valid() const { return st_ != nullptr; }
+    Statement& reset();
+    Statement& bindNull(int i);
+    Statement& bind(int i, double v);
+    Statement& bind(int i, int64_t v);
+    Statement& bind(int i, std::string_view text);
+    // Steps once: true while a row is available.
+    bool step();
+    void run() { while (step()) {} }
+
+    int columnType(int i) const { return sqlite3_column_type(st_, i); }
+    bool isNull(int i) const { return columnType(i) == SQLITE_NULL; }
+    double columnDouble(int i) const { return sqlite3_column_double(st_, i); }
+    int64_t columnInt(int i) const { return sqlite3_column_int64(st_, i); }
+    std::string_view columnText(int i) const;
+    sqlite3_stmt* handle() const { return st_; }
+
+private:
+    sqlite3_stmt* st_ = nullptr;
+    const Connection* conn_ = nullptr;
+};
+
+// Double quotes an identifier for SQL text (names come from the layouts, never from the user).
+std::string quoted(std::string_view identifier);
+
+}  // namespace zelt::store::sql

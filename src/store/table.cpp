@@ -1,0 +1,1032 @@
+#include "store/table.h"
+
+#include "base/date.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "store/table_file.h"
+#include "store/tree.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace zelt::store {
+
+// ---------------------------------------------------------------------------------------------
+// Number text
+
+std::string numberText(double v) {
+    char buf[40];
+    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e15) {
+        std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
+        return buf;
+    }
+    std::snprintf(buf, sizeof buf, "%.15g", v);
+    std::string s = buf;
+    std::replace(s.begin(), s.end(), '.', ',');  // the Russian decimal separator
+    return s;
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    std::string s(text.substr(b, e - b));
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+    bool digits = false, point = false;
+    for (; i < s.size(); ++i) {
+        if (s[i] >= '0' && s[i] <= '9') digits = true;
+        else if ((s[i] == '.' || s[i] == ',') && !point) { point = true; s[i] = '.'; }
+        else return std::nullopt;
+    }
+    if (!digits) return std::nullopt;
+    return std::strtod(s.c_str(), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// DataSource
+
+void DataSource::setEnabled(bool on) {
+    if (enabled_ == on) return;
+    enabled_ = on;
+    notify();
+}
+
+void DataSource::addLink(DataLink* link) { links_.push_back(link); }
+
+void DataSource::removeLink(DataLink* link) { links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end()); }
+
+void DataSource::notify() {
+    // A link may detach itself while being told; iterate over a copy.
+    const std::vector<DataLink*> links = links_;
+    for (DataLink* l : links) l->sourceChanged();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Table internals
+
+class Table::Link : public DataLink {
+public:
+    explicit Link(Table& detail) : detail_(detail) {}
+    void sourceChanged() override { detail_.masterChanged(); }
+
+private:
+    Table& detail_;
+};
+
+// Gives the filter the values of a record held in memory.
+class Table::RowReader : public filter::RowView {
+public:
+    RowReader(const Layout& layout, const std::vector<Value>& rec) : layout_(layout), rec_(rec) {}
+    filter::Operand field(int index) const override {
+        const Value& v = rec_[static_cast<size_t>(index)];
+        filter::Operand op;
+        op.blank = v.null;
+        if (v.null) return op;
+        const FieldType t = layout_.fields[static_cast<size_t>(index)].type;
+        if (t == FieldType::Alpha || t == FieldType::Memo) op.text = v.text;
+        else op.number = v.number;
+        return op;
+    }
+
+private:
+    const Layout& layout_;
+    const std::vector<Value>& rec_;
+};
+
+namespace {
+
+// Gives the filter the values of the row a statement stands on; `columns[i]` is the statement
+// column holding field i, or -1.
+class StatementReader : public filter::RowView {
+public:
+    StatementReader(const Layout& layout, const sql::Statement& st, const std::vector<int>& columns)
+        : layout_(layout), st_(st), columns_(columns) {}
+    filter::Operand field(int index) const override {
+        filter::Operand op;
+        const int c = columns_[static_cast<size_t>(index)];
+        if (c < 0 || st_.isNull(c)) return op;
+        op.blank = false;
+        switch (layout_.fields[static_cast<size_t>(index)].type) {
+            case FieldType::Alpha:
+            case FieldType::Memo: op.text = st_.columnText(c); break;
+            case FieldType::Date: {
+                const auto d = parseIsoDate(st_.columnText(c));
+                if (!d) op.blank = true;
+                else op.number = *d;
+                break;
+            }
+            default: op.number = st_.columnDouble(c);
+        }
+        return op;
+    }
+
+private:
+    const Layout& layout_;
+    const sql::Statement& st_;
+    const std::vector<int>& columns_;
+};
+
+filter::FieldKind kindOf(FieldType t) {
+    switch (t) {
+        case FieldType::Alpha:
+        case FieldType::Memo: return filter::FieldKind::Text;
+        case FieldType::Date: return filter::FieldKind::Date;
+        default: return filter::FieldKind::Number;
+    }
+}
+
+bool sameValue(const Value& a, const Value& b) {
+    if (a.null || b.null) return a.null == b.null;
+    return a.number == b.number && a.text == b.text;
+}
+
+const std::vector<Value>& blankRecord(size_t n) {
+    static std::vector<Value> blanks;
+    if (blanks.size() < n) blanks.resize(n);
+    return blanks;
+}
+
+void bindValue(sql::Statement& st, int param, const FieldDef& f, const Value& v) {
+    if (v.null) st.bindNull(param);
+    else if (f.type == FieldType::Alpha || f.type == FieldType::Memo) st.bind(param, std::string_view(v.text));
+    else if (f.type == FieldType::Date) st.bind(param, std::string_view(isoDate(static_cast<int>(v.number))));
+    else if (f.type == FieldType::AutoInc) st.bind(param, static_cast<int64_t>(v.number));
+    else st.bind(param, v.number);
+}
+
+}  // namespace
+
+Table::Table(Session& session, std::string name, std::string fileName, const Layout& layout)
+    : session_(session), name_(std::move(name)), fileName_(std::move(fileName)), layout_(layout), source_(*this),
+      writeLimits_(layout.fields.size(), 0) {}
+
+Table::~Table() {
+    if (master_ && link_) master_->removeLink(link_.get());
+    try {
+        if (active()) {
+            session_.forget(db_);
+        }
+    } catch (...) {
+    }
+}
+
+int Table::fieldIndex(std::string_view field) const {
+    const int i = layout_.indexOf(field);
+    if (i < 0) throw EngineError(name_ + ": поле \"" + std::string(field) + "\" не найдено");
+    return i;
+}
+
+void Table::requireActive() const {
+    if (state_ == State::Inactive) throw EngineError(name_ + ": операция невозможна на закрытой таблице");
+}
+
+void Table::requireEditing(int index) const {
+    requireActive();
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw EngineError(name_ + ": таблица не находится в режиме редактирования или вставки");
+    if (index >= 0 && layout_.fields[static_cast<size_t>(index)].type == FieldType::AutoInc)
+        throw EngineError(name_ + ": поле \"" + layout_.fields[static_cast<size_t>(index)].name +
+                          "\" заполняется автоматически и не может быть изменено");
+}
+
+const std::vector<Value>& Table::current() const {
+    if (state_ == State::Edit || state_ == State::Insert) return buf_;
+    if (state_ == State::Inactive) return blankRecord(layout_.fields.size());
+    ensureList();
+    if (pos_ < 0) return blankRecord(layout_.fields.size());
+    return cur_;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Open and close
+
+void Table::open() {
+    if (active()) return;
+    std::string check;
+    const auto path = resolvePath(session_.dataDir(), fileName_);
+    sql::Connection db = openTableFile(path, fileName_, layout_, check);
+    session_.unlock(fileName_, check);
+    db_ = std::move(db);
+    try {
+        prepare();
+        resolveSortFields();
+    } catch (...) {
+        selectById_ = sql::Statement();
+        insertStmt_ = sql::Statement();
+        deleteStmt_ = sql::Statement();
+        updateStmts_.clear();
+        db_.close();
+        throw;
+    }
+    state_ = State::Browse;
+    listValid_ = false;
+    first();
+}
+
+void Table::prepare() {
+    std::string cols;
+    for (size_t i = 0; i < layout_.fields.size(); ++i) cols += (i ? ", " : "") + sql::quoted(layout_.fields[i].name);
+    const std::string table = sql::quoted(layout_.name);
+    const std::string key = sql::quoted(layout_.fields[0].name);
+    selectById_ = sql::Statement(db_, "SELECT " + cols + " FROM " + table + " WHERE " + key + " = ?1");
+    std::string insCols, params;
+    for (size_t i = 1; i < layout_.fields.size(); ++i) {
+        insCols += (i > 1 ? ", " : "") + sql::quoted(layout_.fields[i].name);
+        params += (i > 1 ? ", ?" : "?") + std::to_string(i);
+    }
+    insertStmt_ = sql::Statement(db_, "INSERT INTO " + table + " (" + insCols + ") VALUES (" + params + ")");
+    deleteStmt_ = sql::Statement(db_, "DELETE FROM " + table + " WHERE " + key + " = ?1");
+    updateStmts_.clear();
+}
+
+void Table::resolveSortFields() {
+    std::vector<int> fields;
+    if (!indexName_.empty()) {
+        sql::Statement info(db_, "PRAGMA index_info(" + sql::quoted(indexName_) + ")");
+        while (info.step()) {
+            const int i = layout_.indexOf(info.columnText(2));
+            if (i >= 0) fields.push_back(i);
+        }
+        // The index must belong to this table's data table, not merely exist in the file.
+        sql::Statement owner(db_, "SELECT tbl_name FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE");
+        owner.bind(1, std::string_view(indexName_));
+        const bool found = owner.step() && equalsIgnoreCaseAscii(owner.columnText(0), layout_.name);
+        if (!found || fields.empty())
+            throw EngineError("Индекс \"" + indexName_ + "\" не найден в таблице " + fileName_);
+    }
+    sortFields_ = std::move(fields);
+}
+
+void Table::close() {
+    if (!active()) return;
+    checkBrowseMode();
+    session_.forget(db_);
+    selectById_ = sql::Statement();
+    insertStmt_ = sql::Statement();
+    deleteStmt_ = sql::Statement();
+    updateStmts_.clear();
+    db_.close();
+    state_ = State::Inactive;
+    ids_.clear();
+    ids_.shrink_to_fit();
+    listValid_ = false;
+    pos_ = -1;
+    eof_ = bof_ = true;
+    cur_.clear();
+    notifyLinks();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list of records shown
+
+Table::Range Table::currentRange() const {
+    Range r;
+    if (!master_ || !master_->enabled() || !master_->table().active()) return r;
+    const Table& m = master_->table();
+    const std::vector<Value>& mrec = m.current();
+    r.active = true;
+    for (size_t k = 0; k < masterFieldIdx_.size(); ++k) {
+        const FieldDef& mf = m.layout_.fields[static_cast<size_t>(masterFieldIdx_[k])];
+        const int di = layout_.indexOf(mf.name);
+        r.fields.push_back(di);
+        const FieldDef& df = layout_.fields[static_cast<size_t>(di)];
+        // The detail field may be narrower than the master's (PKOU.Naim holds 10 characters of
+        // the institution's 60): the link compares what the detail field can hold.
+        r.values.push_back(convertForField(df, mrec[static_cast<size_t>(masterFieldIdx_[k])], mf));
+    }
+    return r;
+}
+
+bool Table::rangeMatches(const std::vector<Value>& rec, const Range& r) const {
+    if (!r.active) return true;
+    for (size_t k = 0; k < r.fields.size(); ++k)
+        if (!sameValue(rec[static_cast<size_t>(r.fields[k])], r.values[k])) return false;
+    return true;
+}
+
+bool Table::filterMatches(const std::vector<Value>& rec) const {
+    if (!filtered_ || filter_.empty()) return true;
+    return filter_.matches(RowReader(layout_, rec));
+}
+
+void Table::ensureList() const {
+    if (state_ == State::Inactive) return;
+    if (!listValid_) {
+        buildList();
+        pos_ = ids_.empty() ? -1 : 0;
+        bof_ = true;
+        eof_ = ids_.empty();
+        loadCurrent();
+        return;
+    }
+    if (rangeStale_) {
+        rangeStale_ = false;
+        const Range r = currentRange();
+        bool same = r.active == range_.active && r.values.size() == range_.values.size();
+        for (size_t k = 0; same && k < r.values.size(); ++k) same = sameValue(r.values[k], range_.values[k]);
+        if (!same) {
+            buildList();
+            pos_ = ids_.empty() ? -1 : 0;
+            bof_ = true;
+            eof_ = ids_.empty();
+            loadCurrent();
+        }
+    }
+}
+
+void Table::buildList() const {
+    range_ = currentRange();
+    rangeStale_ = false;
+    const bool useFilter = filtered_ && !filter_.empty();
+    std::vector<int> columns(layout_.fields.size(), -1);
+    std::string sqlText = "SELECT " + sql::quoted(layout_.fields[0].name);
+    int next = 1;
+    if (useFilter) {
+        for (int f : filter_.fieldsUsed()) {
+            sqlText += ", " + sql::quoted(layout_.fields[static_cast<size_t>(f)].name);
+            columns[static_cast<size_t>(f)] = next++;
+        }
+    }
+    sqlText += " FROM " + sql::quoted(layout_.name);
+    for (size_t k = 0; k < range_.fields.size(); ++k) {
+        sqlText += k ? " AND " : " WHERE ";
+        sqlText += sql::quoted(layout_.fields[static_cast<size_t>(range_.fields[k])].name);
+        sqlText += range_.values[k].null ? " IS NULL" : " = ?" + std::to_string(k + 1);
+    }
+    sqlText += " ORDER BY ";
+    for (int f : sortFields_) sqlText += sql::quoted(layout_.fields[static_cast<size_t>(f)].name) + ", ";
+    sqlText += sql::quoted(layout_.fields[0].name);
+
+    sql::Statement st(db_, sqlText);
+    for (size_t k = 0; k < range_.fields.size(); ++k)
+        if (!range_.values[k].null)
+            bindValue(st, static_cast<int>(k + 1), layout_.fields[static_cast<size_t>(range_.fields[k])], range_.values[k]);
+    ids_.clear();
+    const StatementReader reader(layout_, st, columns);
+    while (st.step()) {
+        if (useFilter && !filter_.matches(reader)) continue;
+        ids_.push_back(st.columnInt(0));
+    }
+    listValid_ = true;
+}
+
+std::vector<Value> Table::readRow(int64_t id, bool& found) const {
+    std::vector<Value> rec(layout_.fields.size());
+    selectById_.reset().bind(1, id);
+    found = selectById_.step();
+    if (!found) return rec;
+    for (size_t i = 0; i < rec.size(); ++i) {
+        const int c = static_cast<int>(i);
+        if (selectById_.isNull(c)) continue;
+        Value& v = rec[i];
+        switch (layout_.fields[i].type) {
+            case FieldType::Alpha:
+            case FieldType::Memo:
+                v.null = false;
+                v.text = std::string(selectById_.columnText(c));
+                break;
+            case FieldType::Date:
+                if (const auto d = parseIsoDate(selectById_.columnText(c))) {
+                    v.null = false;
+                    v.number = *d;
+                }
+                break;
+            default:
+                v.null = false;
+                v.number = selectById_.columnDouble(c);
+        }
+    }
+    selectById_.reset();
+    return rec;
+}
+
+void Table::loadCurrent() const {
+    while (pos_ >= 0) {
+        bool found = false;
+        std::vector<Value> rec = readRow(ids_[static_cast<size_t>(pos_)], found);
+        if (found) {
+            cur_ = std::move(rec);
+            return;
+        }
+        // Removed behind this cursor's back (by another table object on the same file).
+        ids_.erase(ids_.begin() + pos_);
+        if (pos_ >= static_cast<long>(ids_.size())) pos_ = static_cast<long>(ids_.size()) - 1;
+        if (ids_.empty()) eof_ = bof_ = true;
+    }
+    cur_.assign(layout_.fields.size(), Value{});
+}
+
+void Table::notifyLinks() { source_.notify(); }
+
+void Table::fireScroll() {
+    if (afterScroll) afterScroll(*this);
+}
+
+void Table::masterChanged() {
+    if (!active()) return;
+    checkBrowseMode();
+    rangeStale_ = true;
+    notifyLinks();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Navigation
+
+void Table::checkBrowseMode() {
+    if (state_ == State::Edit || state_ == State::Insert) {
+        if (modified_) post();
+        else cancel();
+    }
+}
+
+void Table::moveTo(long pos) {
+    pos_ = pos;
+    loadCurrent();
+    notifyLinks();
+    fireScroll();
+}
+
+void Table::first() {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    bof_ = true;
+    eof_ = ids_.empty();
+    moveTo(ids_.empty() ? -1 : 0);
+}
+
+void Table::last() {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    eof_ = true;
+    bof_ = ids_.empty();
+    moveTo(static_cast<long>(ids_.size()) - 1);
+}
+
+void Table::next() {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    if (eof_) return;
+    bof_ = false;
+    if (pos_ + 1 < static_cast<long>(ids_.size())) moveTo(pos_ + 1);
+    else {
+        eof_ = true;
+        moveTo(pos_);
+    }
+}
+
+void Table::prior() {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    if (bof_) return;
+    eof_ = false;
+    if (pos_ > 0) moveTo(pos_ - 1);
+    else {
+        bof_ = true;
+        moveTo(pos_);
+    }
+}
+
+bool Table::eof() const {
+    if (!active()) return true;
+    ensureList();
+    return eof_;
+}
+
+bool Table::bof() const {
+    if (!active()) return true;
+    ensureList();
+    return bof_;
+}
+
+bool Table::isEmpty() {
+    if (!active()) return true;
+    if (state_ == State::Insert) return false;
+    ensureList();
+    return ids_.empty();
+}
+
+Table::Bookmark Table::bookmark() const {
+    requireActive();
+    ensureList();
+    return pos_ < 0 ? 0 : ids_[static_cast<size_t>(pos_)];
+}
+
+void Table::gotoBookmark(Bookmark b) {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    const auto it = std::find(ids_.begin(), ids_.end(), b);
+    if (it == ids_.end()) throw EngineError(name_ + ": запись не найдена");
+    eof_ = bof_ = false;
+    moveTo(static_cast<long>(it - ids_.begin()));
+}
+
+void Table::refresh() {
+    requireActive();
+    checkBrowseMode();
+    const Bookmark b = pos_ >= 0 && listValid_ ? ids_[static_cast<size_t>(pos_)] : 0;
+    const long oldPos = pos_;
+    buildList();
+    const auto it = std::find(ids_.begin(), ids_.end(), b);
+    long p = it != ids_.end() ? static_cast<long>(it - ids_.begin())
+                              : std::min(oldPos, static_cast<long>(ids_.size()) - 1);
+    if (p < 0 && !ids_.empty()) p = 0;
+    eof_ = ids_.empty();
+    bof_ = ids_.empty() || p == 0;
+    moveTo(p);
+}
+
+int Table::recordCount() {
+    requireActive();
+    ensureList();
+    return static_cast<int>(ids_.size());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+
+void Table::edit() {
+    requireActive();
+    if (state_ == State::Edit || state_ == State::Insert) return;
+    ensureList();
+    if (ids_.empty()) {
+        insert();
+        return;
+    }
+    buf_ = cur_;
+    dirty_.assign(layout_.fields.size(), false);
+    modified_ = false;
+    state_ = State::Edit;
+    notifyLinks();
+}
+
+void Table::insert() { beginInsert(); }
+
+void Table::append() { beginInsert(); }
+
+void Table::beginInsert() {
+    requireActive();
+    checkBrowseMode();
+    if (beforeInsert) beforeInsert(*this);  // may refuse by throwing Aborted
+    ensureList();
+    insertReturnPos_ = pos_;
+    buf_.assign(layout_.fields.size(), Value{});
+    dirty_.assign(layout_.fields.size(), false);
+    const Range r = currentRange();
+    for (size_t k = 0; k < r.fields.size(); ++k) {
+        buf_[static_cast<size_t>(r.fields[k])] = r.values[k];
+        dirty_[static_cast<size_t>(r.fields[k])] = true;
+    }
+    modified_ = false;
+    state_ = State::Insert;
+    notifyLinks();
+    fireScroll();
+}
+
+void Table::post() {
+    requireActive();
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw EngineError(name_ + ": таблица не находится в режиме редактирования или вставки");
+    session_.beforeWrite(db_);
+    const bool wasInsert = state_ == State::Insert;
+    writeRecord();  // throws with the table still editing: nothing typed is lost
+    std::vector<Value> before = std::move(cur_);
+    cur_ = buf_;
+    state_ = State::Browse;
+    modified_ = false;
+    const int64_t id = static_cast<int64_t>(cur_[0].number);
+    const bool visible = rangeMatches(cur_, range_) && filterMatches(cur_);
+    if (wasInsert) {
+        if (visible) {
+            if (sortFields_.empty()) {
+                // Counters only grow, so in counter order a new record is the last one.
+                ids_.push_back(id);
+                pos_ = static_cast<long>(ids_.size()) - 1;
+            } else {
+                buildList();
+                pos_ = static_cast<long>(std::find(ids_.begin(), ids_.end(), id) - ids_.begin());
+            }
+        } else {
+            pos_ = std::min(insertReturnPos_, static_cast<long>(ids_.size()) - 1);
+            if (pos_ < 0 && !ids_.empty()) pos_ = 0;
+            loadCurrent();
+        }
+    } else if (!visible) {
+        ids_.erase(ids_.begin() + pos_);
+        if (pos_ >= static_cast<long>(ids_.size())) pos_ = static_cast<long>(ids_.size()) - 1;
+        loadCurrent();
+    } else if (sortKeyChanged(before, cur_)) {
+        buildList();
+        pos_ = static_cast<long>(std::find(ids_.begin(), ids_.end(), id) - ids_.begin());
+    }
+    eof_ = ids_.empty();
+    bof_ = ids_.empty();
+    notifyLinks();
+    if (afterPost) afterPost(*this);
+}
+
+bool Table::sortKeyChanged(const std::vector<Value>& before, const std::vector<Value>& after) const {
+    if (before.size() != after.size()) return true;
+    for (int f : sortFields_)
+        if (!sameValue(before[static_cast<size_t>(f)], after[static_cast<size_t>(f)])) return true;
+    return false;
+}
+
+void Table::writeRecord() {
+    if (state_ == State::Insert) {
+        sql::Statement& st = insertStmt_;
+        st.reset();
+        for (size_t i = 1; i < layout_.fields.size(); ++i) bindValue(st, static_cast<int>(i), layout_.fields[i], buf_[i]);
+        st.run();
+        st.reset();
+        buf_[0].null = false;
+        buf_[0].number = static_cast<double>(db_.lastInsertRowid());
+        return;
+    }
+    uint64_t mask = 0;
+    for (size_t i = 1; i < dirty_.size(); ++i)
+        if (dirty_[i]) mask |= uint64_t{1} << i;
+    if (mask == 0) return;
+    auto it = updateStmts_.find(mask);
+    if (it == updateStmts_.end()) {
+        std::string sqlText = "UPDATE " + sql::quoted(layout_.name) + " SET ";
+        int param = 1;
+        for (size_t i = 1; i < dirty_.size(); ++i)
+            if (dirty_[i]) {
+                sqlText += (param > 1 ? ", " : "") + sql::quoted(layout_.fields[i].name) + " = ?" + std::to_string(param);
+                ++param;
+            }
+        sqlText += " WHERE " + sql::quoted(layout_.fields[0].name) + " = ?" + std::to_string(param);
+        it = updateStmts_.emplace(mask, sql::Statement(db_, sqlText)).first;
+    }
+    sql::Statement& st = it->second;
+    st.reset();
+    int param = 1;
+    for (size_t i = 1; i < dirty_.size(); ++i)
+        if (dirty_[i]) bindValue(st, param++, layout_.fields[i], buf_[i]);
+    st.bind(param, static_cast<int64_t>(buf_[0].number));
+    st.run();
+    st.reset();
+    if (sqlite3_changes(db_.handle()) == 0) throw EngineError(name_ + ": запись была удалена другим пользователем");
+}
+
+void Table::cancel() {
+    if (state_ == State::Edit) {
+        state_ = State::Browse;
+        modified_ = false;
+        notifyLinks();
+        fireScroll();
+    } else if (state_ == State::Insert) {
+        state_ = State::Browse;
+        modified_ = false;
+        pos_ = std::min(insertReturnPos_, static_cast<long>(ids_.size()) - 1);
+        if (pos_ < 0 && !ids_.empty()) pos_ = 0;
+        loadCurrent();
+        notifyLinks();
+        fireScroll();
+    }
+}
+
+void Table::deleteRecord() {
+    requireActive();
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    ensureList();
+    if (ids_.empty()) throw EngineError(name_ + ": нет записей для удаления");
+    if (beforeDelete) beforeDelete(*this);  // the cascade runs here; it may refuse by throwing
+    ensureList();
+    if (pos_ < 0) throw EngineError(name_ + ": нет записей для удаления");
+    const int64_t id = ids_[static_cast<size_t>(pos_)];
+    session_.beforeWrite(db_);
+    deleteStmt_.reset().bind(1, id);
+    deleteStmt_.run();
+    deleteStmt_.reset();
+    state_ = State::Browse;
+    modified_ = false;
+    ids_.erase(ids_.begin() + pos_);
+    if (pos_ >= static_cast<long>(ids_.size())) pos_ = static_cast<long>(ids_.size()) - 1;
+    eof_ = ids_.empty();
+    bof_ = ids_.empty() || pos_ == 0;
+    moveTo(pos_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fields
+
+void Table::setWriteLimit(std::string_view field, int limit) { writeLimits_[static_cast<size_t>(fieldIndex(field))] = limit; }
+
+int Table::writeLimit(std::string_view field) const {
+    const int i = fieldIndex(field);
+    return writeLimits_[static_cast<size_t>(i)] > 0 ? writeLimits_[static_cast<size_t>(i)] : layout_.fields[static_cast<size_t>(i)].size;
+}
+
+std::string Table::textAt(int index) const {
+    const Value& v = current()[static_cast<size_t>(index)];
+    if (v.null) return std::string();
+    switch (layout_.fields[static_cast<size_t>(index)].type) {
+        case FieldType::Alpha:
+        case FieldType::Memo: return v.text;
+        case FieldType::Date: return formatDate(static_cast<int>(v.number));
+        default: return numberText(v.number);
+    }
+}
+
+double Table::numberAt(int index) const {
+    const Value& v = current()[static_cast<size_t>(index)];
+    if (v.null) return 0;
+    const FieldDef& f = layout_.fields[static_cast<size_t>(index)];
+    if (f.type == FieldType::Alpha || f.type == FieldType::Memo) {
+        const auto n = parseNumber(v.text);
+        if (!n) throw EngineError("\"" + v.text + "\" не является числом (поле " + f.name + ")");
+        return *n;
+    }
+    return v.number;
+}
+
+long long Table::integerAt(int index) const { return std::llround(numberAt(index)); }
+
+int Table::dateAt(int index) const {
+    const Value& v = current()[static_cast<size_t>(index)];
+    if (v.null) return 0;
+    const FieldDef& f = layout_.fields[static_cast<size_t>(index)];
+    if (f.type == FieldType::Alpha || f.type == FieldType::Memo) {
+        const auto d = parseDate(v.text);
+        if (!d) throw EngineError("\"" + v.text + "\" не является датой (поле " + f.name + ")");
+        return *d;
+    }
+    return static_cast<int>(v.number);
+}
+
+void Table::setValueAt(int index, Value v) {
+    requireEditing(index);
+    buf_[static_cast<size_t>(index)] = std::move(v);
+    dirty_[static_cast<size_t>(index)] = true;
+    modified_ = true;
+    notifyLinks();
+}
+
+void Table::setTextAt(int index, std::string_view text) {
+    requireEditing(index);
+    const FieldDef& f = layout_.fields[static_cast<size_t>(index)];
+    Value v;
+    switch (f.type) {
+        case FieldType::Alpha:
+        case FieldType::Memo:
+            if (!text.empty()) {
+                v.null = false;
+                const int limit = f.type == FieldType::Memo ? 0
+                                  : writeLimits_[static_cast<size_t>(index)] > 0 ? writeLimits_[static_cast<size_t>(index)]
+                                                                                  : f.size;
+                v.text = fitToField(text, limit);
+            }
+            break;
+        case FieldType::Number: {
+            if (text.find_first_not_of(' ') == std::string_view::npos) break;
+            const auto n = parseNumber(text);
+            if (!n) throw EngineError("\"" + std::string(text) + "\" не является числом (поле " + f.name + ")");
+            v.null = false;
+            v.number = *n;
+            break;
+        }
+        case FieldType::Date: {
+            if (text.find_first_not_of(' ') == std::string_view::npos) break;
+            const auto d = parseDate(text);
+            if (!d) throw EngineError("\"" + std::string(text) + "\" не является датой (поле " + f.name + ")");
+            v.null = false;
+            v.number = *d;
+            break;
+        }
+        case FieldType::AutoInc: break;  // refused by requireEditing
+    }
+    setValueAt(index, std::move(v));
+}
+
+void Table::setNumberAt(int index, double n) {
+    requireEditing(index);
+    const FieldDef& f = layout_.fields[static_cast<size_t>(index)];
+    if (f.type == FieldType::Alpha || f.type == FieldType::Memo) {
+        setTextAt(index, numberText(n));
+        return;
+    }
+    Value v;
+    v.null = false;
+    v.number = f.type == FieldType::Date ? std::trunc(n) : n;
+    setValueAt(index, std::move(v));
+}
+
+void Table::setDateAt(int index, int serial) {
+    requireEditing(index);
+    const FieldDef& f = layout_.fields[static_cast<size_t>(index)];
+    if (f.type == FieldType::Alpha || f.type == FieldType::Memo) {
+        setTextAt(index, formatDate(serial));
+        return;
+    }
+    Value v;
+    v.null = false;
+    v.number = serial;
+    setValueAt(index, std::move(v));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Filter, index, master link
+
+filter::Filter Table::parseFilter(const std::string& text) const {
+    return filter::Filter::parse(text, [this](std::string_view name) -> std::optional<filter::FieldRef> {
+        const int i = layout_.indexOf(name);
+        if (i < 0) return std::nullopt;
+        return filter::FieldRef{i, kindOf(layout_.fields[static_cast<size_t>(i)].type)};
+    });
+}
+
+void Table::setFilterText(const std::string& text) {
+    filter::Filter parsed = parseFilter(text);  // refused here: the old filter stays
+    if (active()) checkBrowseMode();
+    filterText_ = text;
+    filter_ = std::move(parsed);
+    if (active() && filtered_) {
+        listValid_ = false;
+        first();
+    }
+}
+
+void Table::setFiltered(bool on) {
+    if (active()) checkBrowseMode();
+    filtered_ = on;
+    if (active()) {
+        listValid_ = false;
+        first();
+    }
+}
+
+void Table::setIndexName(const std::string& name) {
+    if (!active()) {
+        indexName_ = name;
+        return;
+    }
+    checkBrowseMode();
+    const std::string old = indexName_;
+    indexName_ = name;
+    try {
+        resolveSortFields();
+    } catch (...) {
+        indexName_ = old;
+        throw;
+    }
+    const Bookmark b = pos_ >= 0 ? ids_[static_cast<size_t>(pos_)] : 0;
+    buildList();
+    const auto it = std::find(ids_.begin(), ids_.end(), b);
+    pos_ = it != ids_.end() ? static_cast<long>(it - ids_.begin()) : (ids_.empty() ? -1 : 0);
+    eof_ = ids_.empty();
+    bof_ = ids_.empty();
+    loadCurrent();
+    notifyLinks();
+}
+
+void Table::setMasterLink(DataSource* master, std::vector<std::string> masterFields, const std::string& detailIndex) {
+    if (master_ && link_) master_->removeLink(link_.get());
+    master_ = master;
+    masterFieldIdx_.clear();
+    if (!master_) {
+        link_.reset();
+        return;
+    }
+    for (const std::string& f : masterFields) {
+        const int mi = master_->table().layout().indexOf(f);
+        if (mi < 0 || layout_.indexOf(f) < 0) throw EngineError(name_ + ": поле связи \"" + f + "\" не найдено");
+        masterFieldIdx_.push_back(mi);
+    }
+    indexName_ = detailIndex;
+    link_ = std::make_unique<Link>(*this);
+    master_->addLink(link_.get());
+    rangeStale_ = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Batch append and empty table
+
+Value Table::convertForField(const FieldDef& f, const Value& v, const FieldDef& from) const {
+    if (v.null) return v;
+    Value out;
+    out.null = false;
+    const bool fromText = from.type == FieldType::Alpha || from.type == FieldType::Memo;
+    const auto text = [&]() {
+        if (fromText) return v.text;
+        if (from.type == FieldType::Date) return formatDate(static_cast<int>(v.number));
+        return numberText(v.number);
+    };
+    switch (f.type) {
+        case FieldType::Alpha:
+        case FieldType::Memo:
+            out.text = fitToField(text(), f.type == FieldType::Memo ? 0 : f.size);
+            return out;
+        case FieldType::Date:
+            if (!fromText) {
+                out.number = std::trunc(v.number);
+                return out;
+            }
+            if (const auto d = parseDate(v.text)) out.number = *d;
+            else out.null = true;
+            return out;
+        default:
+            if (!fromText) {
+                out.number = v.number;
+                return out;
+            }
+            if (const auto n = parseNumber(v.text)) out.number = *n;
+            else out.null = true;
+            return out;
+    }
+}
+
+void Table::batchAppendFrom(Table& source) {
+    source.requireActive();
+    source.checkBrowseMode();
+    source.ensureList();
+    const std::vector<int64_t> ids = source.ids_;
+
+    // A closed destination is written through a connection of its own.
+    sql::Connection temp;
+    std::unique_ptr<sql::Statement> tempInsert;
+    sql::Connection* db = &db_;
+    if (!active()) {
+        std::string check;
+        temp = openTableFile(resolvePath(session_.dataDir(), fileName_), fileName_, layout_, check);
+        session_.unlock(fileName_, check);
+        db = &temp;
+    } else {
+        checkBrowseMode();
+        session_.beforeWrite(db_);
+    }
+    std::string insCols, params;
+    for (size_t i = 1; i < layout_.fields.size(); ++i) {
+        insCols += (i > 1 ? ", " : "") + sql::quoted(layout_.fields[i].name);
+        params += (i > 1 ? ", ?" : "?") + std::to_string(i);
+    }
+    sql::Statement ins(*db, "INSERT INTO " + sql::quoted(layout_.name) + " (" + insCols + ") VALUES (" + params + ")");
+    const size_t n = std::min(layout_.fields.size(), source.layout_.fields.size());
+
+    db->exec("SAVEPOINT batch_append");
+    try {
+        for (const int64_t id : ids) {
+            bool found = false;
+            const std::vector<Value> rec = source.readRow(id, found);
+            if (!found) continue;
+            ins.reset();
+            for (size_t i = 1; i < layout_.fields.size(); ++i) {
+                const FieldDef& df = layout_.fields[i];
+                Value v;
+                if (i < n) {
+                    const FieldDef& sf = source.layout_.fields[i];
+                    v = convertForField(df, rec[i], sf);
+                    const bool lost = !rec[i].null && v.null;
+                    const bool cut = !v.null && (df.type == FieldType::Alpha) &&
+                                     codePointCount(v.text) < codePointCount(sf.type == FieldType::Alpha || sf.type == FieldType::Memo
+                                                                                 ? rec[i].text
+                                                                                 : std::string(v.text));
+                    if (lost || cut)
+                        throw EngineError("Значение поля " + std::string(sf.name) + " таблицы " + source.fileName_ +
+                                          " не помещается в поле " + df.name + " таблицы " + fileName_);
+                }
+                bindValue(ins, static_cast<int>(i), df, v);
+            }
+            ins.run();
+        }
+        db->exec("RELEASE batch_append");
+    } catch (...) {
+        try {
+            db->exec("ROLLBACK TO batch_append");
+            db->exec("RELEASE batch_append");
+        } catch (...) {
+        }
+        throw;
+    }
+    ins = sql::Statement();
+    if (active()) refresh();
+}
+
+void Table::emptyTable() {
+    if (active()) {
+        checkBrowseMode();
+        session_.beforeWrite(db_);
+        db_.exec(("DELETE FROM " + sql::quoted(layout_.name)).c_str());
+        listValid_ = false;
+        first();
+        return;
+    }
+    std::string check;
+    sql::Connection db = openTableFile(resolvePath(session_.dataDir(), fileName_), fileName_, layout_, check);
+    session_.unlock(fileName_, check);
+    // The counter is not reset: a later record must never take the number, and so the note
+    // file, of a removed one.
+    db.exec(("DELETE FROM " + sql::quoted(layout_.name)).c_str());
+}
+
+}  // namespace zelt::store

@@ -1,0 +1,166 @@
+#include "store/tree.h"
+
+#include "base/error.h"
+#include "base/text.h"
+#include "store/layout.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace zelt::store {
+namespace {
+
+std::vector<TableObjectDef> buildObjects() {
+    std::vector<TableObjectDef> v;
+    // The minors' and parents' registers exist in four copies with the same numbering pattern:
+    // master, then its three details, each copy eight objects further on.
+    const Copy copies[] = {Copy::Live, Copy::Archive, Copy::Transfer, Copy::TransferArchive};
+    const char* const minors[] = {"ZELT", "PNU", "PKO", "PIR"};
+    const char* const parents[] = {"BDS", "SD", "PKOR", "PR"};
+    auto addRegister = [&v](int first, Copy copy, const char* const (&names)[4]) {
+        v.push_back({first, copy, names[0], 0, {}, ""});
+        for (int i = 1; i < 4; ++i) v.push_back({first + i, copy, names[i], first, {"Sv"}, "Sv1"});
+    };
+    addRegister(1, Copy::Live, minors);
+    addRegister(5, Copy::Archive, minors);
+    addRegister(9, Copy::Live, parents);
+    addRegister(13, Copy::Archive, parents);
+    addRegister(17, Copy::Transfer, minors);
+    addRegister(21, Copy::Transfer, parents);
+    addRegister(25, Copy::TransferArchive, minors);
+    addRegister(29, Copy::TransferArchive, parents);
+    for (int k = 0; k < 4; ++k) {
+        const int m = 33 + 2 * k;
+        v.push_back({m, copies[k], "Prochie", 0, {}, ""});
+        v.push_back({m + 1, copies[k], "PKOP", m, {"Sv"}, "Sv1"});
+    }
+    v.push_back({41, Copy::Live, "Uch", 0, {}, ""});
+    // The institutions' archive and transfer objects are reserved: nothing opens them.
+    v.push_back({42, Copy::Archive, "Uch", 0, {}, ""});
+    v.push_back({43, Copy::Live, "PKOU", 41, {"Sv", "Naim"}, "SvNaim"});
+    v.push_back({44, Copy::Transfer, "Uch", 0, {}, ""});
+    v.push_back({45, Copy::TransferArchive, "Uch", 0, {}, ""});
+    v.push_back({46, Copy::Archive, "PKOU", 0, {}, ""});
+    v.push_back({47, Copy::Transfer, "PKOU", 0, {}, ""});
+    v.push_back({48, Copy::TransferArchive, "PKOU", 0, {}, ""});
+    std::sort(v.begin(), v.end(), [](const TableObjectDef& a, const TableObjectDef& b) { return a.number < b.number; });
+    return v;
+}
+
+bool upperCaseExtension(std::string_view table) {
+    return equalsIgnoreCaseAscii(table, "Prochie") || equalsIgnoreCaseAscii(table, "Uch") ||
+           equalsIgnoreCaseAscii(table, "PKOU");
+}
+
+}  // namespace
+
+const std::vector<TableObjectDef>& tableObjects() {
+    static const std::vector<TableObjectDef> objects = buildObjects();
+    return objects;
+}
+
+const TableObjectDef& tableObject(int number) {
+    if (number < 1 || number > 48) throw EngineError("Нет объекта таблицы Table" + std::to_string(number));
+    return tableObjects()[static_cast<size_t>(number - 1)];
+}
+
+const char* copyPrefix(Copy copy) {
+    switch (copy) {
+        case Copy::Live: return "";
+        case Copy::Archive: return "Arxiv\\";
+        case Copy::Transfer: return "Perenos\\";
+        case Copy::TransferArchive: return "Perenos\\Arxiv\\";
+    }
+    return "";
+}
+
+std::string tableDirName(Copy copy, std::string_view table) {
+    return std::string(copyPrefix(copy)) + std::string(table) + "\\";
+}
+
+std::string tableFileName(Copy copy, std::string_view table) {
+    return tableDirName(copy, table) + std::string(table) + (upperCaseExtension(table) ? ".DB" : ".db");
+}
+
+std::string noteFileName(Copy copy, std::string_view table, long long sv) {
+    return tableDirName(copy, table) + std::to_string(sv) + ".vrk";
+}
+
+std::filesystem::path resolvePath(const std::filesystem::path& dataDir, std::string_view storedName) {
+    std::filesystem::path result = dataDir;
+    bool exists = true;
+    size_t start = 0;
+    while (start <= storedName.size()) {
+        size_t end = storedName.find_first_of("\\/", start);
+        if (end == std::string_view::npos) end = storedName.size();
+        const std::string part(storedName.substr(start, end - start));
+        start = end + 1;
+        if (part.empty()) {
+            if (end == storedName.size()) break;
+            continue;
+        }
+        std::filesystem::path next = result / part;
+        std::error_code ec;
+        if (exists && !std::filesystem::exists(next, ec)) {
+            // Look for the same name in another case before taking the spelling as given.
+            bool found = false;
+            for (std::filesystem::directory_iterator it(result, ec), endIt; !ec && it != endIt; it.increment(ec)) {
+                if (equalsIgnoreCaseAscii(it->path().filename().string(), part)) {
+                    next = it->path();
+                    found = true;
+                    break;
+                }
+            }
+            exists = found;
+        }
+        result = std::move(next);
+        if (end == storedName.size()) break;
+    }
+    return result;
+}
+
+std::vector<IndexDef> indexesOf(Copy copy, std::string_view table) {
+    std::vector<IndexDef> out;
+    if (equalsIgnoreCaseAscii(table, "PKOU")) {
+        out.push_back({"SvNaim", {"Sv", "Naim"}});
+        return out;
+    }
+    if (!isMasterTable(table)) {
+        out.push_back({"Sv1", {"Sv"}});
+        return out;
+    }
+    // Sort indexes, one per grid column, on the grids the user can sort by a title click.
+    const bool sortable = ((equalsIgnoreCaseAscii(table, "ZELT") || equalsIgnoreCaseAscii(table, "BDS")) &&
+                           (copy == Copy::Live || copy == Copy::Archive)) ||
+                          ((equalsIgnoreCaseAscii(table, "Prochie") || equalsIgnoreCaseAscii(table, "Uch")) &&
+                           copy == Copy::Live);
+    if (sortable) {
+        for (const FieldDef& f : layoutNamed(table).fields)
+            if (f.grid) out.push_back({std::string(f.name) + "1", {f.name}});
+    }
+    return out;
+}
+
+const std::vector<BatchPair>& batchPairs() {
+    static const std::vector<BatchPair> pairs = {
+        {1, 1, 5},   {2, 2, 6},   {3, 3, 7},   {4, 4, 8},    {5, 9, 13},
+        {6, 10, 14}, {7, 11, 15}, {8, 12, 16}, {9, 33, 35}, {10, 34, 36},
+    };
+    return pairs;
+}
+
+const std::vector<FieldLimit>& initialPhoneLimits() {
+    static const std::vector<FieldLimit> limits = {
+        {"ZELT", "DTel", 5}, {"BDS", "Dtm", 5}, {"BDS", "Dto", 5}, {"Prochie", "Dt", 7}};
+    return limits;
+}
+
+bool isMasterTable(std::string_view table) {
+    for (const char* m : {"ZELT", "BDS", "Prochie", "Uch"})
+        if (equalsIgnoreCaseAscii(table, m)) return true;
+    return false;
+}
+
+bool hasPlainTextNotes(std::string_view table) { return equalsIgnoreCaseAscii(table, "Uch"); }
+
+}  // namespace zelt::store
