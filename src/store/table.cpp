@@ -27,6 +27,16 @@ std::string numberText(double v) {
     return s;
 }
 
+std::string displayText(const FieldDef& f, const Value& v) {
+    if (v.null) return std::string();
+    switch (f.type) {
+        case FieldType::Alpha:
+        case FieldType::Memo: return v.text;
+        case FieldType::Date: return formatDate(static_cast<int>(v.number));
+        default: return numberText(v.number);
+    }
+}
+
 std::optional<double> parseNumber(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && text[b] == ' ') ++b;
@@ -542,6 +552,23 @@ void Table::refresh() {
     moveTo(p);
 }
 
+std::vector<std::string> Table::rowTexts(int row, const std::vector<int>& fields) {
+    requireActive();
+    ensureList();
+    if (row < 0 || row >= static_cast<int>(ids_.size())) throw EngineError(name_ + ": нет записи " + std::to_string(row + 1));
+    bool found = false;
+    const std::vector<Value> rec = readRow(ids_[static_cast<size_t>(row)], found);
+    std::vector<std::string> out;
+    for (int f : fields) out.push_back(displayText(layout_.fields[static_cast<size_t>(f)], rec[static_cast<size_t>(f)]));
+    return out;
+}
+
+long Table::currentRow() const {
+    if (!active()) return -1;
+    ensureList();
+    return pos_;
+}
+
 int Table::recordCount() {
     requireActive();
     ensureList();
@@ -729,14 +756,7 @@ int Table::writeLimit(std::string_view field) const {
 }
 
 std::string Table::textAt(int index) const {
-    const Value& v = current()[static_cast<size_t>(index)];
-    if (v.null) return std::string();
-    switch (layout_.fields[static_cast<size_t>(index)].type) {
-        case FieldType::Alpha:
-        case FieldType::Memo: return v.text;
-        case FieldType::Date: return formatDate(static_cast<int>(v.number));
-        default: return numberText(v.number);
-    }
+    return displayText(layout_.fields[static_cast<size_t>(index)], current()[static_cast<size_t>(index)]);
 }
 
 double Table::numberAt(int index) const {

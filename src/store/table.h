@@ -144,6 +144,11 @@ public:
 
     // Records shown through the master range and the active filter.
     int recordCount();
+    // The display texts of `fields` (0-based indexes) of the record at `row` (0-based, in the order
+    // shown), read without moving the cursor or firing hooks: what a grid row shows.
+    std::vector<std::string> rowTexts(int row, const std::vector<int>& fields);
+    // 0-based row of the current record in the order shown, -1 when there is none.
+    long currentRow() const;
 
     // "" selects the primary order (by counter); any other name must be an index of the file.
     void setIndexName(const std::string& name);
@@ -243,6 +248,8 @@ private:
 
 // Plain text form of a number as fields show it: "16", "16,5".
 std::string numberText(double v);
+// The text a field shows: dates day.month.year, numbers plain, blank as "".
+std::string displayText(const FieldDef& f, const Value& v);
 // Reads a number as typed ("16", "-3", "16,5", "16.5"); nothing for other text.
 std::optional<double> parseNumber(std::string_view text);
 

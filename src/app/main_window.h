@@ -1,0 +1,58 @@
+// The main window's controller (TForm1): owns the engine session and every table object, runs the
+// start-up steps when it is created, opens the always-open tables when it becomes active, and
+// closes the tables when it is destroyed.
+#pragma once
+
+#include "app/clock.h"
+#include "app/ui_services.h"
+#include "editing/record_hooks.h"
+#include "store/session.h"
+#include "store/table_set.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace zelt::app {
+
+inline constexpr const char* kTablePassword = "581306";
+
+class MainWindow : public editing::HookHost {
+public:
+    MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clock& clock);
+    ~MainWindow() override;
+
+    // The start-up steps, in order. A failed step shows the engine's error; the remaining steps
+    // are skipped and the program goes on.
+    void formCreate();
+    // The main window became the active window: opens Table9 and Table33 (open tables stay as
+    // they are); a table that cannot be opened shows the engine's error.
+    void formActivate();
+    // Closes the live and archive tables in the shutdown order.
+    void formDestroy();
+
+    store::Session& session() { return session_; }
+    store::TableSet& tables() { return tables_; }
+    store::Table& table(int number) { return tables_.table(number); }
+    UiServices& ui() { return ui_; }
+    Clock& clock() { return clock_; }
+
+    // Shows a message box; when it closes the main window is active again.
+    void showMessage(const std::string& text) override;
+    void noteFileShown(int number, const std::filesystem::path& path) override;
+    // The note file last shown for master table object `number` (empty before any).
+    std::filesystem::path shownNoteFile(int number) const;
+
+    // Rewrites the age field L of every record `t` shows from its date of birth DR.
+    void refreshAges(store::Table& t);
+
+private:
+    UiServices& ui_;
+    Clock& clock_;
+    store::Session session_;
+    store::TableSet tables_;
+    std::map<int, std::filesystem::path> shownNotes_;
+    bool activating_ = false;
+};
+
+}  // namespace zelt::app

@@ -1,0 +1,26 @@
+// The user-facing services the controller calls: message, error, confirmation, input and password
+// dialogs. The Qt layer shows real dialogs; scripts and tests answer from a queue.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zelt::app {
+
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+    // Message box with the text and OK.
+    virtual void message(const std::string& text) = 0;
+    // The standard error message box of an engine, file or document error.
+    virtual void error(const std::string& text) = 0;
+    // Yes/No box with the exclamation icon; true only for Yes.
+    virtual bool confirm(const std::string& caption, const std::string& text) = 0;
+    // Single-line input dialog with OK and Cancel; nothing for Cancel.
+    virtual std::optional<std::string> input(const std::string& caption, const std::string& prompt,
+                                             const std::string& prefill) = 0;
+    // The engine's password dialog for a table file; nothing for Cancel.
+    virtual std::optional<std::string> password(const std::string& tableFile) = 0;
+};
+
+}  // namespace zelt::app

@@ -1,0 +1,33 @@
+// The 48 table objects of the main window, bound to their files and linked master to detail as
+// the table tree says, all closed until someone opens them.
+#pragma once
+
+#include "store/session.h"
+#include "store/table.h"
+#include "store/tree.h"
+
+#include <memory>
+#include <vector>
+
+namespace zelt::store {
+
+class TableSet {
+public:
+    explicit TableSet(Session& session);
+    TableSet(const TableSet&) = delete;
+    TableSet& operator=(const TableSet&) = delete;
+
+    // TableN, 1..48; throws EngineError for another number.
+    Table& table(int number);
+    DataSource& dataSource(int number) { return table(number).dataSource(); }
+    const TableObjectDef& def(int number) const { return tableObject(number); }
+    // The number of a table object, for hooks that are given only the table.
+    int numberOf(const Table& t) const;
+    Session& session() { return session_; }
+
+private:
+    Session& session_;
+    std::vector<std::unique_ptr<Table>> tables_;
+};
+
+}  // namespace zelt::store

@@ -1,0 +1,249 @@
+#include "script/script_runner.h"
+
+#include "base/date.h"
+#include "base/error.h"
+
+#include <sstream>
+#include <system_error>
+
+namespace zelt::script {
+
+namespace {
+
+std::vector<std::string> splitWords(const std::string& line, size_t maxWords, std::string& rest) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    rest.clear();
+    while (i < line.size()) {
+        while (i < line.size() && line[i] == ' ') ++i;
+        if (i >= line.size()) break;
+        if (words.size() + 1 == maxWords) {
+            rest = line.substr(i);
+            words.push_back(rest);
+            break;
+        }
+        const size_t e = line.find(' ', i);
+        words.push_back(line.substr(i, e == std::string::npos ? std::string::npos : e - i));
+        i = e == std::string::npos ? line.size() : e;
+    }
+    return words;
+}
+
+const char* stateName(store::Table::State s) {
+    switch (s) {
+        case store::Table::State::Inactive: return "closed";
+        case store::Table::State::Browse: return "browse";
+        case store::Table::State::Edit: return "edit";
+        case store::Table::State::Insert: return "insert";
+    }
+    return "?";
+}
+
+// How many words a verb takes before the rest of the line is one text.
+size_t wordsOf(const std::string& verb) {
+    if (verb == "field") return 4;
+    if (verb == "filter" || verb == "set") return 3;
+    if (verb == "answer") return 3;
+    return 64;
+}
+
+}  // namespace
+
+std::string unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            const char c = text[i + 1];
+            if (c == 'r') { out += '\r'; ++i; continue; }
+            if (c == 'n') { out += '\n'; ++i; continue; }
+            if (c == '\\') { out += '\\'; ++i; continue; }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+ScriptRunner::ScriptRunner(std::filesystem::path dataDir, std::ostream& out)
+    : dataDir_(std::move(dataDir)), out_(out), ui_(out) {
+    clock_.target = &systemClock_;
+}
+
+ScriptRunner::~ScriptRunner() {
+    if (app_) app_->stop();
+}
+
+bool ScriptRunner::run(std::istream& script) {
+    std::string line;
+    while (std::getline(script, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        runLine(line);
+    }
+    return ok_;
+}
+
+void ScriptRunner::requireStarted() const {
+    if (!app_ || !app_->running()) throw EngineError("программа не запущена (нет команды start)");
+}
+
+store::Table& ScriptRunner::tableArg(const std::string& word) {
+    requireStarted();
+    if (word.rfind("Table", 0) != 0) throw EngineError("ожидается имя таблицы TableN: " + word);
+    return app_->mainWindow().table(std::atoi(word.c_str() + 5));
+}
+
+bool ScriptRunner::runLine(const std::string& line) {
+    size_t b = line.find_first_not_of(' ');
+    if (b == std::string::npos || line[b] == '#') return true;
+    const std::string trimmed = line.substr(b);
+    const std::string verb = trimmed.substr(0, trimmed.find(' '));
+    std::string rest;
+    const std::vector<std::string> words = splitWords(trimmed, wordsOf(verb), rest);
+    bool understood = true;
+    // Each line is one user action; errors show as the program shows them and the script goes on.
+    const auto body = [&] { understood = command(words, rest); };
+    if (app_ && app_->running()) {
+        app_->dispatch(body);
+    } else {
+        try {
+            body();
+        } catch (const EngineError& e) {
+            ui_.error(e.what());
+        } catch (const Aborted&) {
+        }
+    }
+    if (!understood) {
+        out_ << "script: не понята строка: " << trimmed << "\n";
+        ok_ = false;
+    }
+    return understood;
+}
+
+bool ScriptRunner::command(const std::vector<std::string>& w, const std::string& rest) {
+    const std::string& verb = w[0];
+    const auto arg = [&w](size_t i) -> const std::string& {
+        static const std::string none;
+        return i < w.size() ? w[i] : none;
+    };
+    if (verb == "today") {
+        const auto d = parseDate(arg(1));
+        if (!d) throw EngineError("неверная дата: " + arg(1));
+        fixedClock_ = std::make_unique<app::FixedClock>(*d);
+        clock_.target = fixedClock_.get();
+        return true;
+    }
+    if (verb == "start") {
+        if (!app_) app_ = std::make_unique<app::Application>(dataDir_, ui_, clock_);
+        app_->start();
+        return true;
+    }
+    if (verb == "stop") {
+        if (app_) app_->stop();
+        app_.reset();
+        return true;
+    }
+    if (verb == "answer") {
+        const std::string& kind = arg(1);
+        if (kind == "text") {
+            ui_.queue({true, unescape(w.size() > 2 ? rest : std::string())});
+            return true;
+        }
+        if (kind == "yes" || kind == "no" || kind == "ok" || kind == "cancel") {
+            ui_.queue({false, kind});
+            return true;
+        }
+        return false;
+    }
+    if (verb == "table") {
+        store::Table& t = tableArg(arg(1));
+        const std::string& op = arg(2);
+        if (op == "open") t.open();
+        else if (op == "close") t.close();
+        else if (op == "first") t.first();
+        else if (op == "next") t.next();
+        else if (op == "prior") t.prior();
+        else if (op == "last") t.last();
+        else if (op == "edit") t.edit();
+        else if (op == "insert") t.insert();
+        else if (op == "append") t.append();
+        else if (op == "post") t.post();
+        else if (op == "delete") t.deleteRecord();
+        else if (op == "cancel") t.cancel();
+        else if (op == "refresh") t.refresh();
+        else return false;
+        return true;
+    }
+    if (verb == "field") {
+        store::Table& t = tableArg(arg(1));
+        t.setText(arg(2), unescape(w.size() > 3 ? rest : std::string()));
+        return true;
+    }
+    if (verb == "filter") {
+        store::Table& t = tableArg(arg(1));
+        t.setFilterText(w.size() > 2 ? rest : std::string());
+        return true;
+    }
+    if (verb == "filtered") {
+        store::Table& t = tableArg(arg(1));
+        if (arg(2) != "on" && arg(2) != "off") return false;
+        t.setFiltered(arg(2) == "on");
+        return true;
+    }
+    if (verb == "index") {
+        tableArg(arg(1)).setIndexName(arg(2));
+        return true;
+    }
+    if (verb == "dump" || verb == "current") {
+        store::Table& t = tableArg(arg(1));
+        std::vector<int> fields;
+        for (size_t i = 2; i < w.size(); ++i) fields.push_back(t.fieldIndex(w[i]));
+        if (fields.empty())
+            for (int i = 0; i < t.fieldCount(); ++i) fields.push_back(i);
+        const auto print = [this](const std::vector<std::string>& texts) {
+            for (size_t i = 0; i < texts.size(); ++i) out_ << (i ? "\t" : "") << texts[i];
+            out_ << "\n";
+        };
+        if (verb == "current") {
+            std::vector<std::string> texts;
+            for (int f : fields) texts.push_back(t.textAt(f));
+            print(texts);
+            return true;
+        }
+        const int n = t.recordCount();
+        for (int r = 0; r < n; ++r) print(t.rowTexts(r, fields));
+        return true;
+    }
+    if (verb == "state") {
+        store::Table& t = tableArg(arg(1));
+        out_ << t.name() << ": " << stateName(t.state());
+        if (t.active())
+            out_ << ", records " << t.recordCount() << ", row " << (t.currentRow() + 1) << (t.eof() ? ", eof" : "")
+                 << (t.bof() ? ", bof" : "");
+        out_ << ", filter \"" << t.filterText() << "\" " << (t.filtered() ? "on" : "off") << ", index \""
+             << t.indexName() << "\"\n";
+        return true;
+    }
+    if (verb == "exists") {
+        std::error_code ec;
+        const auto path = store::resolvePath(dataDir_, w.size() > 1 ? w[1] : std::string());
+        if (std::filesystem::is_regular_file(path, ec))
+            out_ << "exists: " << arg(1) << " (" << std::filesystem::file_size(path, ec) << " bytes)\n";
+        else
+            out_ << "missing: " << arg(1) << "\n";
+        return true;
+    }
+    if (verb == "show") {
+        requireStarted();
+        if (const app::FormModel* f = app_->form(arg(1))) {
+            out_ << f->name << ": \"" << f->caption << "\" " << (f->visible ? "visible" : "hidden") << "\n";
+            return true;
+        }
+        throw EngineError("нет элемента " + arg(1));
+    }
+    if (verb == "click" || verb == "event" || verb == "set" || verb == "panels") {
+        requireStarted();
+        throw EngineError("нет элемента " + arg(1));
+    }
+    return false;
+}
+
+}  // namespace zelt::script

@@ -1,0 +1,49 @@
+#include "script/script_ui.h"
+
+namespace zelt::script {
+
+bool ScriptUi::takeAnswer(Answer& a) {
+    if (answers_.empty()) return false;
+    a = std::move(answers_.front());
+    answers_.pop_front();
+    return true;
+}
+
+void ScriptUi::message(const std::string& text) {
+    Answer a;
+    takeAnswer(a);  // a message box has only OK; a queued answer is used up all the same
+    out_ << "message: " << text << "\n";
+}
+
+void ScriptUi::error(const std::string& text) { out_ << "error: " << text << "\n"; }
+
+bool ScriptUi::confirm(const std::string& caption, const std::string& text) {
+    Answer a{false, "no"};
+    takeAnswer(a);
+    const bool yes = !a.isText && a.value == "yes";
+    out_ << "confirm " << caption << ": " << text << " -> " << (yes ? "yes" : (a.isText ? "no" : a.value)) << "\n";
+    return yes;
+}
+
+std::optional<std::string> ScriptUi::input(const std::string& caption, const std::string& prompt,
+                                           const std::string& prefill) {
+    Answer a{false, "cancel"};
+    takeAnswer(a);
+    std::optional<std::string> result;
+    if (a.isText) result = a.value;
+    else if (a.value == "ok" || a.value == "yes") result = prefill;
+    out_ << "input " << caption << ": " << prompt << " -> " << (result ? *result : std::string("cancel")) << "\n";
+    return result;
+}
+
+std::optional<std::string> ScriptUi::password(const std::string& tableFile) {
+    Answer a{false, "cancel"};
+    takeAnswer(a);
+    std::optional<std::string> result;
+    if (a.isText) result = a.value;
+    out_ << "input Пароль: Введите пароль таблицы " << tableFile << " -> " << (result ? *result : std::string("cancel"))
+         << "\n";
+    return result;
+}
+
+}  // namespace zelt::script
