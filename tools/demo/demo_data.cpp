@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/date.h"
 #include "demo/demo_pools.h"
@@ -104,6 +105,8 @@ std::string digits(Rng& rng, int n) {
     return s;
 }
 
+bool same(const char* a, const char* b) { return a != nullptr && b != nullptr && std::strcmp(a, b) == 0; }
+
 bool endsWith(const std::string& s, const char* tail) {
     const std::string t(tail);
     return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
@@ -171,34 +174,63 @@ std::string mobilePhone(Rng& rng) {
 
 // ---- Building records ---------------------------------------------------------------------------
 
+using Field = std::pair<std::string, std::string>;
+
+// Collects a record's fields in a reused buffer and hands them over, exactly sized, when it goes
+// out of scope: large registers are held whole in memory, and allocating each record once keeps
+// the generation fast.
 class Fields {
 public:
-    // `capacity`: the most fields the record can get, so that it is allocated once.
-    Fields(Record& r, std::size_t capacity) : r_(r) { r_.fields.reserve(capacity); }
-    // Large registers are held whole in memory: give back the room of the fields left blank.
-    ~Fields() { r_.fields.shrink_to_fit(); }
+    Fields(Record& r, std::vector<Field>& scratch) : r_(r), s_(scratch) { s_.clear(); }
+    ~Fields() {
+        r_.fields.reserve(r_.fields.size() + s_.size());
+        for (Field& x : s_) r_.fields.push_back(std::move(x));
+        s_.clear();
+    }
     Fields(const Fields&) = delete;
     Fields& operator=(const Fields&) = delete;
+
     void text(const char* name, std::string value) {
-        if (!value.empty()) r_.fields.emplace_back(name, std::move(value));
+        if (!value.empty()) s_.emplace_back(name, std::move(value));
     }
     void text(const char* name, const char* value) {
-        if (value != nullptr && *value != '\0') r_.fields.emplace_back(name, value);
+        if (value != nullptr && *value != '\0') s_.emplace_back(name, value);
     }
-    void date(const char* name, int serial) { r_.fields.emplace_back(name, formatDate(serial)); }
+    void date(const char* name, int serial) { s_.emplace_back(name, formatDate(serial)); }
     void dateIf(bool present, const char* name, int serial) {
         if (present) date(name, serial);
     }
-    void number(const char* name, long value) { r_.fields.emplace_back(name, std::to_string(value)); }
+    void number(const char* name, long value) { s_.emplace_back(name, std::to_string(value)); }
 
 private:
     Record& r_;
+    std::vector<Field>& s_;
 };
 
-Record& addDetail(Master& m, const char* layout) {
-    m.details.emplace_back(layout, Record{});
-    return m.details.back().second;
-}
+using Detail = std::pair<std::string, Record>;
+
+// The detail records of one master, handed over like Fields. A record returned by add() is valid
+// until the next add().
+class Details {
+public:
+    Details(Master& m, std::vector<Detail>& scratch) : m_(m), s_(scratch) { s_.clear(); }
+    ~Details() {
+        m_.details.reserve(m_.details.size() + s_.size());
+        for (Detail& d : s_) m_.details.push_back(std::move(d));
+        s_.clear();
+    }
+    Details(const Details&) = delete;
+    Details& operator=(const Details&) = delete;
+
+    Record& add(const char* layout) {
+        s_.emplace_back(layout, Record{});
+        return s_.back().second;
+    }
+
+private:
+    Master& m_;
+    std::vector<Detail>& s_;
+};
 
 struct Address {
     const char* region = nullptr;
@@ -266,6 +298,8 @@ enum class FamilyShape { Both, MotherOnly, FatherOnly, NoSurnames };
 
 struct Context {
     int today = 0;
+    std::vector<Field> masterFields, detailFields;  // buffers of Fields
+    std::vector<Detail> details;                     // buffer of Details
     std::vector<const MaleName*> boys;  // first names given to children
     std::vector<const MaleName*> men;   // first names of fathers and grandfathers
 };
@@ -329,23 +363,22 @@ std::string yearsText(int years) {
 std::string courtMeasure(Rng& rng, const char* measure) {
     std::string m = measure;
     if (!rng.chance(0.7)) return m;
-    const std::string phrase = measure;
-    if (phrase == kCourtMeasureSuspended || phrase == kCourtMeasurePrison) {
+    if (same(measure, kCourtMeasureSuspended) || same(measure, kCourtMeasurePrison)) {
         m += " " + yearsText(rng.range(1, 4));
         if (rng.chance(0.3)) m += " 6 мес.";
-    } else if (phrase == kCourtMeasureCommunity) {
+    } else if (same(measure, kCourtMeasureCommunity)) {
         m += " " + std::to_string(rng.range(4, 20) * 10) + " часов";
-    } else if (phrase == kCourtMeasureCorrective) {
+    } else if (same(measure, kCourtMeasureCorrective)) {
         m += " " + std::to_string(rng.range(2, 12)) + " мес.";
-    } else if (phrase == kCourtMeasureFine) {
+    } else if (same(measure, kCourtMeasureFine)) {
         m += " " + std::to_string(rng.range(1, 20) * 1000) + " руб.";
     }
     return m;
 }
 
-Master makeMinor(Rng& rng, const Context& c, bool archived, std::vector<MinorName>& names) {
+void makeMinor(Rng& rng, Context& c, bool archived, std::vector<MinorName>& names, Master& m) {
     const int today = c.today;
-    Master m;
+    Details details(m, c.details);
     const bool female = rng.chance(0.3);
 
     // Dates: birth, registration, deregistration.
@@ -357,16 +390,17 @@ Master makeMinor(Rng& rng, const Context& c, bool archived, std::vector<MinorNam
     if (archived) {
         static const int w[] = {34, 36, 7, 10, 5, 4, 4};  // in the order of kMinorGrounds
         ground = kMinorGrounds[rng.weighted(w)];
-        const std::string g = ground;
-        if (g == kMinorGroundMajority || g == kMinorGroundArmy) {
-            const bool army = g == kMinorGroundArmy;
+        if (same(ground, kMinorGroundMajority) || same(ground, kMinorGroundArmy)) {
+            const bool army = same(ground, kMinorGroundArmy);
             const int adult = today - rng.range(army ? 400 : 1, 1460);  // the 18th birthday
             birth = addYears(adult, -18);
             dccu = std::min(today - 1, adult + (army ? rng.range(30, 380) : rng.range(0, 20)));
         } else {
             dccu = today - rng.range(1, 1500);
             const int youngest =
-                (g == kMinorGroundArrest || g == kMinorGroundConvicted) ? 14 : g == kMinorGroundSpecial ? 11 : 10;
+                (same(ground, kMinorGroundArrest) || same(ground, kMinorGroundConvicted)) ? 14
+                : same(ground, kMinorGroundSpecial)                                        ? 11
+                                                                                           : 10;
             birth = bornAged(rng, rng.range(youngest, 17), dccu);
         }
         const int longest = std::min(1460, dccu - addYears(birth, 9));
@@ -411,7 +445,7 @@ Master makeMinor(Rng& rng, const Context& c, bool archived, std::vector<MinorNam
     const char* study = nullptr;
     occupation(rng, ageEnd, zan, study);
 
-    Fields f(m.record, 54);  // ZELT without N and Sv
+    Fields f(m.record, c.masterFields);
     f.text("F", surname);
     f.text("I", first);
     f.text("O", patronymic);
@@ -493,18 +527,17 @@ Master makeMinor(Rng& rng, const Context& c, bool archived, std::vector<MinorNam
     // Details: court, commission, prevention work, all between registration and the end.
     const int start = registered ? dkdn : std::min(end, std::max(addYears(birth, 7), end - 1500));
     const int adultCourt = std::max(start, addYears(birth, 14));
-    const std::string g = ground != nullptr ? ground : "";
-    const bool jailed = g == kMinorGroundArrest || g == kMinorGroundConvicted;
+    const bool jailed = same(ground, kMinorGroundArrest) || same(ground, kMinorGroundConvicted);
     if (adultCourt <= end && (jailed || rng.chance(registered ? 0.2 : 0.05))) {
         const std::vector<int> dates = datesBetween(rng, oneOrTwo(rng, 0.25), adultCourt, end);
         for (std::size_t k = 0; k < dates.size(); ++k) {
             const bool last = k + 1 == dates.size();
             const char* measure = jailed && last ? kCourtMeasurePrison : rng.pick(kCourtMeasures);
-            Fields d(addDetail(m, "PNU"), 4);
+            Fields d(details.add("PNU"), c.detailFields);
             d.date("DSud", dates[k]);
             d.text("MeraSud", courtMeasure(rng, measure));
             d.text("StSud", phraseLines(rng, poolOf(kCourtArticles), oneOrTwo(rng, 0.15)));
-            if (rng.chance(std::string(measure) == kCourtMeasureSuspended ? 0.8 : 0.1)) {
+            if (rng.chance(same(measure, kCourtMeasureSuspended) ? 0.8 : 0.1)) {
                 d.text("DObSud", phraseLines(rng, poolOf(kCourtDuties), oneOrTwo(rng, 0.4)));
             }
         }
@@ -513,7 +546,7 @@ Master makeMinor(Rng& rng, const Context& c, bool archived, std::vector<MinorNam
         static const int w[] = {55, 30, 15};
         const int count = registered ? 1 + rng.weighted(w) : 1;
         for (int date : datesBetween(rng, count, start, end)) {
-            Fields d(addDetail(m, "PKO"), 5);
+            Fields d(details.add("PKO"), c.detailFields);
             d.date("DProt", date);
             d.text("NProt", std::to_string(rng.range(1, 999)));
             d.text("StProt", phraseLines(rng, poolOf(kCommissionArticles), oneOrTwo(rng, 0.1)));
@@ -525,7 +558,7 @@ Master makeMinor(Rng& rng, const Context& c, bool archived, std::vector<MinorNam
         static const int w[] = {35, 30, 20, 15};
         const int count = registered ? 1 + rng.weighted(w) : 1;
         for (int date : datesBetween(rng, count, start, end)) {
-            Fields d(addDetail(m, "PIR"), 3);
+            Fields d(details.add("PIR"), c.detailFields);
             d.text("SubProf", rng.pick(kPreventionBodies));
             d.date("DProf", date);
             d.text("RabProf", rng.pick(kPreventionWork));
@@ -535,7 +568,6 @@ Master makeMinor(Rng& rng, const Context& c, bool archived, std::vector<MinorNam
     m.archived = archived;
     if (rng.chance(0.55)) m.note = noteOf(rng, kMinorNotes, static_cast<int>(std::size(kMinorNotes)), female);
     names.push_back({surname, first, patronymic, birth});
-    return m;
 }
 
 // ---- Families -----------------------------------------------------------------------------------
@@ -604,9 +636,9 @@ void putParent(Rng& rng, Fields& f, const ParentBlock& p, bool mother, const Tow
     if (rng.chance(0.75)) f.text(fMt.c_str(), mobilePhone(rng));
 }
 
-Master makeFamily(Rng& rng, const Context& c, FamilyShape shape, bool archived) {
+void makeFamily(Rng& rng, Context& c, FamilyShape shape, bool archived, Master& m) {
     const int today = c.today;
-    Master m;
+    Details details(m, c.details);
 
     int dkdn = 0;
     int dccu = 0;
@@ -618,14 +650,14 @@ Master makeFamily(Rng& rng, const Context& c, FamilyShape shape, bool archived) 
         dccu = today - rng.range(1, 1500);
         dkdn = dccu - rng.range(90, 1460);
     }
-    const std::string ground = groundIndex >= 0 ? kFamilyOffGrounds[groundIndex] : "";
+    const char* ground = groundIndex >= 0 ? kFamilyOffGrounds[groundIndex] : nullptr;
 
     // Children, youngest first while drawing, stored eldest first.
     static const int childWeights[] = {38, 34, 18, 10};
     const int children = 1 + rng.weighted(childWeights);
     std::vector<int> births;
     births.reserve(4);
-    if (ground == kFamilyOffMajority) {
+    if (same(ground, kFamilyOffMajority)) {
         births.push_back(addYears(dccu, -18) - rng.range(0, 25));
     } else if (archived) {
         births.push_back(bornAged(rng, rng.range(0, 14), dkdn));
@@ -683,7 +715,7 @@ Master makeFamily(Rng& rng, const Context& c, FamilyShape shape, bool archived) 
         dad.surname.clear();
     }
 
-    Fields f(m.record, 51);  // BDS without N and Sv
+    Fields f(m.record, c.masterFields);
     if (withMother) putParent(rng, f, mum, true, town, today);
     if (withFather) putParent(rng, f, dad, false, town, today);
     if (registered) {
@@ -719,7 +751,7 @@ Master makeFamily(Rng& rng, const Context& c, FamilyShape shape, bool archived) 
     for (int birth : births) {
         const bool girl = rng.chance(0.48);
         const MaleName& childFather = withFather && rng.chance(0.85) ? father : drawMan(rng, c.men);
-        Fields d(addDetail(m, "SD"), 6);
+        Fields d(details.add("SD"), c.detailFields);
         d.text("F", surnameForm(childBase, girl));
         d.text("I", girl ? rng.pick(kGirlNames) : drawMan(rng, c.boys).name);
         d.text("O", girl ? childFather.daughterPatronymic : childFather.sonPatronymic);
@@ -733,7 +765,7 @@ Master makeFamily(Rng& rng, const Context& c, FamilyShape shape, bool archived) 
         static const int w[] = {55, 30, 15};
         const int count = registered ? 1 + rng.weighted(w) : 1;
         for (int date : datesBetween(rng, count, start, end)) {
-            Fields d(addDetail(m, "PKOR"), 6);
+            Fields d(details.add("PKOR"), c.detailFields);
             d.date("DKDN", date);
             d.text("NKDN", std::to_string(rng.range(1, 999)));
             d.text("O", phraseLines(rng, poolOf(kFamilyCaseGrounds), oneOrTwo(rng, 0.15)));
@@ -745,7 +777,7 @@ Master makeFamily(Rng& rng, const Context& c, FamilyShape shape, bool archived) 
     if (rng.chance(0.72)) {
         static const int w[] = {35, 30, 20, 15};
         for (int date : datesBetween(rng, 1 + rng.weighted(w), start, end)) {
-            Fields d(addDetail(m, "PR"), 4);
+            Fields d(details.add("PR"), c.detailFields);
             d.text("S", rng.pick(kPreventionBodies));
             d.date("D", date);
             d.text("Pr", rng.pick(kFamilyWork));
@@ -768,7 +800,6 @@ Master makeFamily(Rng& rng, const Context& c, FamilyShape shape, bool archived) 
             m.note += kFamilyNotes[second];
         }
     }
-    return m;
 }
 
 std::vector<FamilyShape> familyShapes(Rng& rng, int n) {
@@ -787,9 +818,9 @@ std::vector<FamilyShape> familyShapes(Rng& rng, int n) {
 
 // ---- Others -------------------------------------------------------------------------------------
 
-Master makeOther(Rng& rng, const Context& c, bool archived) {
+void makeOther(Rng& rng, Context& c, bool archived, Master& m) {
     const int today = c.today;
-    Master m;
+    Details details(m, c.details);
     const bool female = rng.chance(0.35);
     const bool minor = rng.chance(0.25);
     const int birth = bornAged(rng, minor ? rng.range(14, 17) : rng.range(18, 62), today);
@@ -797,7 +828,7 @@ Master makeOther(Rng& rng, const Context& c, bool archived) {
     const Address reg = addressIn(rng, town);
     const Address home = rng.chance(0.8) ? reg : addressIn(rng, town);
 
-    Fields f(m.record, 23);  // Prochie without N and Sv
+    Fields f(m.record, c.masterFields);
     f.text("F", surnameForm(rng.pick(kSurnames), female));
     if (female) {
         f.text("I", minor ? rng.pick(kGirlNames) : rng.pick(kWomenNames));
@@ -828,7 +859,7 @@ Master makeOther(Rng& rng, const Context& c, bool archived) {
     const int latest = archived ? today - rng.range(200, 1500) : today;
     const int earliest = std::min(latest, std::max(latest - 1500, addYears(birth, 14)));
     for (int date : datesBetween(rng, rng.weighted(w), earliest, latest)) {
-        Fields d(addDetail(m, "PKOP"), 6);
+        Fields d(details.add("PKOP"), c.detailFields);
         d.text("O", phraseLines(rng, poolOf(kOtherCaseGrounds), 1));
         d.text("PM", rng.pick(kOtherCaseMeasures));
         if (rng.chance(0.3)) d.text("DM", rng.pick(kAdditionalMeasures));
@@ -839,16 +870,15 @@ Master makeOther(Rng& rng, const Context& c, bool archived) {
 
     m.archived = archived;
     if (rng.chance(0.45)) m.note = noteOf(rng, kOtherNotes, static_cast<int>(std::size(kOtherNotes)), female);
-    return m;
 }
 
 // ---- Institutions -------------------------------------------------------------------------------
 
-Master makeInstitution(Rng& rng, const Context& c, const std::string& name, const Town& town,
-                       const std::vector<MinorName>& minors) {
+void makeInstitution(Rng& rng, Context& c, const std::string& name, const Town& town,
+                     const std::vector<MinorName>& minors, Master& m) {
     const int today = c.today;
-    Master m;
-    Fields f(m.record, 5);  // Uch without N and Sv
+    Details details(m, c.details);
+    Fields f(m.record, c.masterFields);
     f.text("Naim", name);
     f.text("O", town.region);
     f.text("G", town.name);
@@ -880,7 +910,7 @@ Master makeInstitution(Rng& rng, const Context& c, const std::string& name, cons
     std::sort(cases.begin(), cases.end(), [](const Case& a, const Case& b) { return a.date < b.date; });
     const std::string link = firstChars(name, 10);
     for (const Case& k : cases) {
-        Fields d(addDetail(m, "PKOU"), 11);
+        Fields d(details.add("PKOU"), c.detailFields);
         d.text("Naim", link);
         d.text("Osn", phraseLines(rng, poolOf(kInstitutionCaseGrounds), oneOrTwo(rng, 0.15)));
         d.text("PM", rng.pick(kOtherCaseMeasures));
@@ -894,7 +924,6 @@ Master makeInstitution(Rng& rng, const Context& c, const std::string& name, cons
         d.date("DR", k.who.birth);
     }
     if (rng.chance(0.4)) m.note = rng.pick(kInstitutionNotes);
-    return m;
 }
 
 // ---- List files ---------------------------------------------------------------------------------
@@ -995,20 +1024,27 @@ DemoData generateDemo(const Sizes& sizes, unsigned seed, int todaySerial) {
     std::vector<MinorName> names;
     names.reserve(minorsArchived.size());
     data.minors.reserve(minorsArchived.size());
-    for (bool archived : minorsArchived) data.minors.push_back(makeMinor(minorRng, c, archived, names));
+    for (bool archived : minorsArchived) {
+        data.minors.emplace_back();
+        makeMinor(minorRng, c, archived, names, data.minors.back());
+    }
 
     Rng familyRng(seed, 2);
     const std::vector<bool> familiesArchived = chooseArchived(familyRng, sizes.families, sizes.archivedShare);
     const std::vector<FamilyShape> shapes = familyShapes(familyRng, sizes.families);
     data.families.reserve(shapes.size());
     for (std::size_t i = 0; i < shapes.size(); ++i) {
-        data.families.push_back(makeFamily(familyRng, c, shapes[i], familiesArchived[i]));
+        data.families.emplace_back();
+        makeFamily(familyRng, c, shapes[i], familiesArchived[i], data.families.back());
     }
 
     Rng otherRng(seed, 3);
     const std::vector<bool> othersArchived = chooseArchived(otherRng, sizes.others, sizes.archivedShare);
     data.others.reserve(othersArchived.size());
-    for (bool archived : othersArchived) data.others.push_back(makeOther(otherRng, c, archived));
+    for (bool archived : othersArchived) {
+        data.others.emplace_back();
+        makeOther(otherRng, c, archived, data.others.back());
+    }
 
     // Institutions: the known ones in a shuffled order, then numbered schools of both towns.
     Rng institutionRng(seed, 4);
@@ -1031,7 +1067,8 @@ DemoData generateDemo(const Sizes& sizes, unsigned seed, int todaySerial) {
             town = k % 2;
             name = "МБОУ СОШ № " + std::to_string(10 + k / 2) + " г. " + kHomeTowns[town].name;
         }
-        data.institutions.push_back(makeInstitution(institutionRng, c, name, kHomeTowns[town], names));
+        data.institutions.emplace_back();
+        makeInstitution(institutionRng, c, name, kHomeTowns[town], names, data.institutions.back());
     }
 
     data.listFiles = listFiles();

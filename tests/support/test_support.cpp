@@ -1,0 +1,65 @@
+#include "support/test_support.h"
+
+#include "app/main_window.h"
+#include "store/tree_init.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace zelt::testing {
+
+DataDir::DataDir() {
+    static std::atomic<int> counter{0};
+    path_ = std::filesystem::temp_directory_path() /
+            ("zelt-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+    store::createTableTree(path_, app::kTablePassword);
+}
+
+DataDir::~DataDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+bool RecordingUi::confirm(const std::string& caption, const std::string& text) {
+    shown.push_back("confirm " + caption + ": " + text);
+    if (confirmAnswers.empty()) return false;
+    const bool a = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return a;
+}
+
+std::optional<std::string> RecordingUi::input(const std::string& caption, const std::string& prompt,
+                                              const std::string& prefill) {
+    shown.push_back("input " + caption + ": " + prompt + " [" + prefill + "]");
+    if (inputAnswers.empty()) return std::nullopt;
+    auto a = inputAnswers.front();
+    inputAnswers.pop_front();
+    return a;
+}
+
+std::optional<std::string> RecordingUi::password(const std::string& tableFile) {
+    shown.push_back("password " + tableFile);
+    if (passwordAnswers.empty()) return std::nullopt;
+    auto a = passwordAnswers.front();
+    passwordAnswers.pop_front();
+    return a;
+}
+
+bool RecordingUi::anyError() const {
+    for (const std::string& s : shown)
+        if (s.rfind("error: ", 0) == 0) return true;
+    return false;
+}
+
+std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace zelt::testing

@@ -1,0 +1,48 @@
+// Shared test scaffolding: a fresh data directory with an empty table tree, and user-interface
+// services that record every dialog and answer from a queue.
+#pragma once
+
+#include "app/ui_services.h"
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zelt::testing {
+
+// A temporary data directory holding a complete empty table tree; removed when destroyed.
+class DataDir {
+public:
+    DataDir();
+    ~DataDir();
+    DataDir(const DataDir&) = delete;
+    DataDir& operator=(const DataDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Records dialogs as lines ("message: ...", "error: ...", "confirm C: T", "input C: P") and
+// answers confirmations and inputs from queues (default: No and Cancel).
+class RecordingUi : public app::UiServices {
+public:
+    std::vector<std::string> shown;
+    std::deque<bool> confirmAnswers;
+    std::deque<std::optional<std::string>> inputAnswers;
+    std::deque<std::optional<std::string>> passwordAnswers;
+
+    void message(const std::string& text) override { shown.push_back("message: " + text); }
+    void error(const std::string& text) override { shown.push_back("error: " + text); }
+    bool confirm(const std::string& caption, const std::string& text) override;
+    std::optional<std::string> input(const std::string& caption, const std::string& prompt,
+                                     const std::string& prefill) override;
+    std::optional<std::string> password(const std::string& tableFile) override;
+    bool anyError() const;
+};
+
+std::string readFile(const std::filesystem::path& p);
+
+}  // namespace zelt::testing
