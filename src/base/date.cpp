@@ -7,7 +7,7 @@ namespace zelt {
 namespace {
 
 // Days from 1970-01-01 for a proleptic Gregorian date (H. Hinnant's algorithm).
-long daysFromCivil(long y, unsigned m, unsigned d) {
+constexpr long daysFromCivil(long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -16,7 +16,7 @@ long daysFromCivil(long y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<long>(doe) - 719468;
 }
 
-const long kSerialEpoch = daysFromCivil(1899, 12, 30);
+constexpr long kSerialEpoch = daysFromCivil(1899, 12, 30);
 
 bool readNumber(std::string_view s, size_t& pos, int minDigits, int maxDigits, int& out, int& digits) {
     out = 0;

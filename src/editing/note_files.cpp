@@ -23,6 +23,7 @@ std::filesystem::path ensureNoteFile(const std::filesystem::path& dataDir, const
     std::filesystem::create_directories(path.parent_path(), ec);
     std::ofstream out(path, std::ios::binary);
     if (!out) throw EngineError("Не удаётся создать файл " + storedName);
+    store::noteCreatedFile(path);
     return path;
 }
 

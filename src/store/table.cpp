@@ -631,14 +631,7 @@ void Table::post() {
     const bool visible = rangeMatches(cur_, range_) && filterMatches(cur_);
     if (wasInsert) {
         if (visible) {
-            if (sortFields_.empty()) {
-                // Counters only grow, so in counter order a new record is the last one.
-                ids_.push_back(id);
-                pos_ = static_cast<long>(ids_.size()) - 1;
-            } else {
-                buildList();
-                pos_ = static_cast<long>(std::find(ids_.begin(), ids_.end(), id) - ids_.begin());
-            }
+            pos_ = insertSorted(id, cur_);
         } else {
             pos_ = std::min(insertReturnPos_, static_cast<long>(ids_.size()) - 1);
             if (pos_ < 0 && !ids_.empty()) pos_ = 0;
@@ -649,13 +642,51 @@ void Table::post() {
         if (pos_ >= static_cast<long>(ids_.size())) pos_ = static_cast<long>(ids_.size()) - 1;
         loadCurrent();
     } else if (sortKeyChanged(before, cur_)) {
-        buildList();
-        pos_ = static_cast<long>(std::find(ids_.begin(), ids_.end(), id) - ids_.begin());
+        ids_.erase(ids_.begin() + pos_);
+        pos_ = insertSorted(id, cur_);
     }
     eof_ = ids_.empty();
     bof_ = ids_.empty();
     notifyLinks();
     if (afterPost) afterPost(*this);
+}
+
+namespace {
+
+// The order SQLite gives the sort columns: blanks first, numbers by value, texts bytewise (dates
+// are numbers here and ISO texts on disk, which sort alike).
+int compareValues(const Value& a, const Value& b) {
+    if (a.null || b.null) return a.null == b.null ? 0 : (a.null ? -1 : 1);
+    if (a.number != b.number) return a.number < b.number ? -1 : 1;
+    return a.text.compare(b.text) < 0 ? -1 : (a.text == b.text ? 0 : 1);
+}
+
+}  // namespace
+
+long Table::insertSorted(int64_t id, const std::vector<Value>& rec) {
+    if (sortFields_.empty()) {
+        // In counter order a record goes where its counter belongs; a new one is the last.
+        const long at = static_cast<long>(std::lower_bound(ids_.begin(), ids_.end(), id) - ids_.begin());
+        ids_.insert(ids_.begin() + at, id);
+        return at;
+    }
+    const auto less = [&](int64_t otherId) {  // does the other record sort before rec?
+        bool found = false;
+        const std::vector<Value> other = readRow(otherId, found);
+        for (int f : sortFields_) {
+            const int c = compareValues(other[static_cast<size_t>(f)], rec[static_cast<size_t>(f)]);
+            if (c != 0) return c < 0;
+        }
+        return otherId < id;
+    };
+    size_t lo = 0, hi = ids_.size();
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (less(ids_[mid])) lo = mid + 1;
+        else hi = mid;
+    }
+    ids_.insert(ids_.begin() + static_cast<long>(lo), id);
+    return static_cast<long>(lo);
 }
 
 bool Table::sortKeyChanged(const std::vector<Value>& before, const std::vector<Value>& after) const {

@@ -195,6 +195,8 @@ private:
     Range currentRange() const;
     bool rangeMatches(const std::vector<Value>& rec, const Range& r) const;
     bool filterMatches(const std::vector<Value>& rec) const;
+    // Puts a stored record into the records shown at its place in the index order; its row.
+    long insertSorted(int64_t id, const std::vector<Value>& rec);
     bool sortKeyChanged(const std::vector<Value>& before, const std::vector<Value>& after) const;
     void moveTo(long pos);
     void fireScroll();

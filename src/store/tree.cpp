@@ -5,7 +5,9 @@
 #include "store/layout.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
+#include <unordered_map>
 
 namespace zelt::store {
 namespace {
@@ -86,6 +88,57 @@ std::string noteFileName(Copy copy, std::string_view table, long long sv) {
     return tableDirName(copy, table) + std::to_string(sv) + ".vrk";
 }
 
+namespace {
+
+// Directory listings by lower-case name, kept while the directory's modification time stays the
+// same, so that looking for many missing files in a large directory scans it once.
+struct Listing {
+    std::filesystem::file_time_type mtime;
+    std::unordered_map<std::string, std::string> byLowerName;
+};
+
+std::string lowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return s;
+}
+
+std::unordered_map<std::string, Listing>& listings() {
+    static std::unordered_map<std::string, Listing> cache;
+    return cache;
+}
+
+// The entry of `dir` whose name equals `part` in another case, or nothing.
+std::optional<std::filesystem::path> findIgnoringCase(const std::filesystem::path& dir, const std::string& part) {
+    std::error_code ec;
+    const auto mtime = std::filesystem::last_write_time(dir, ec);
+    if (ec) return std::nullopt;
+    Listing& l = listings()[dir.string()];
+    if (l.byLowerName.empty() || l.mtime != mtime) {
+        l.byLowerName.clear();
+        l.mtime = mtime;
+        for (std::filesystem::directory_iterator it(dir, ec), endIt; !ec && it != endIt; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            l.byLowerName.emplace(lowerAscii(name), name);
+        }
+    }
+    const auto hit = l.byLowerName.find(lowerAscii(part));
+    if (hit == l.byLowerName.end()) return std::nullopt;
+    return dir / hit->second;
+}
+
+}  // namespace
+
+void noteCreatedFile(const std::filesystem::path& path) {
+    const std::filesystem::path dir = path.parent_path();
+    auto it = listings().find(dir.string());
+    if (it == listings().end()) return;
+    std::error_code ec;
+    it->second.mtime = std::filesystem::last_write_time(dir, ec);
+    const std::string name = path.filename().string();
+    it->second.byLowerName.emplace(lowerAscii(name), name);
+}
+
 std::filesystem::path resolvePath(const std::filesystem::path& dataDir, std::string_view storedName) {
     std::filesystem::path result = dataDir;
     bool exists = true;
@@ -95,25 +148,17 @@ std::filesystem::path resolvePath(const std::filesystem::path& dataDir, std::str
         if (end == std::string_view::npos) end = storedName.size();
         const std::string part(storedName.substr(start, end - start));
         start = end + 1;
-        if (part.empty()) {
-            if (end == storedName.size()) break;
-            continue;
-        }
-        std::filesystem::path next = result / part;
-        std::error_code ec;
-        if (exists && !std::filesystem::exists(next, ec)) {
-            // Look for the same name in another case before taking the spelling as given.
-            bool found = false;
-            for (std::filesystem::directory_iterator it(result, ec), endIt; !ec && it != endIt; it.increment(ec)) {
-                if (equalsIgnoreCaseAscii(it->path().filename().string(), part)) {
-                    next = it->path();
-                    found = true;
-                    break;
-                }
+        if (!part.empty()) {
+            std::filesystem::path next = result / part;
+            std::error_code ec;
+            if (exists && !std::filesystem::exists(next, ec)) {
+                // Another installation's files may arrive in another case.
+                const auto other = findIgnoringCase(result, part);
+                exists = other.has_value();
+                if (other) next = *other;
             }
-            exists = found;
+            result = std::move(next);
         }
-        result = std::move(next);
         if (end == storedName.size()) break;
     }
     return result;

@@ -38,6 +38,9 @@ std::string noteFileName(Copy copy, std::string_view table, long long sv);
 // case-insensitively against what exists (another installation's files may arrive as PROCHIE.DB).
 // Components that do not exist yet keep their spelling.
 std::filesystem::path resolvePath(const std::filesystem::path& dataDir, std::string_view storedName);
+// Tells the name lookup that this program has just created `path`, so the directory it lies in
+// need not be read again.
+void noteCreatedFile(const std::filesystem::path& path);
 
 struct IndexDef {
     std::string name;

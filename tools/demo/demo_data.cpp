@@ -32,7 +32,8 @@ public:
     // Each register draws from its own stream, so the size of one register does not change the
     // content of another.
     Rng(unsigned seed, std::uint64_t stream) {
-        std::uint64_t s = (static_cast<std::uint64_t>(seed) << 8) ^ (stream * 0xD1B54A32D192ED03ull);
+        std::uint64_t s =
+            (static_cast<std::uint64_t>(seed) << 8) ^ (stream * 0xD1B54A32D192ED03ull);
         state_ = splitmix(s);
     }
 
@@ -84,10 +85,14 @@ int addYears(int serial, int years) {
 }
 
 // The program's own age rule: whole years of 365.25 days.
-int ageOn(int birth, int day) { return static_cast<int>(std::abs(day - birth) / 365.25); }
+int ageOn(int birth, int day) {
+    return static_cast<int>(std::abs(day - birth) / 365.25);
+}
 
 // A birth date that makes the person `age` full years old on `day`.
-int bornAged(Rng& rng, int age, int day) { return addYears(day, -age) - rng.range(0, 364); }
+int bornAged(Rng& rng, int age, int day) {
+    return addYears(day, -age) - rng.range(0, 364);
+}
 
 // `count` dates in [lo, hi], earliest first.
 std::vector<int> datesBetween(Rng& rng, int count, int lo, int hi) {
@@ -105,7 +110,9 @@ std::string digits(Rng& rng, int n) {
     return s;
 }
 
-bool same(const char* a, const char* b) { return a != nullptr && b != nullptr && std::strcmp(a, b) == 0; }
+bool same(const char* a, const char* b) {
+    return a != nullptr && b != nullptr && std::strcmp(a, b) == 0;
+}
 
 bool endsWith(const std::string& s, const char* tail) {
     const std::string t(tail);
@@ -144,7 +151,9 @@ std::string phraseLines(Rng& rng, Pool p, int lines) {
     return text;
 }
 
-int oneOrTwo(Rng& rng, double pTwo) { return rng.chance(pTwo) ? 2 : 1; }
+int oneOrTwo(Rng& rng, double pTwo) {
+    return rng.chance(pTwo) ? 2 : 1;
+}
 
 std::string noteOf(Rng& rng, const Sentence* pool, int size, bool female) {
     const int first = rng.range(0, size - 1);
@@ -164,7 +173,9 @@ std::string houseNumber(Rng& rng, int highest) {
     return house;
 }
 
-std::string homePhone(Rng& rng, const Town& town) { return town.phoneDigit + digits(rng, 4); }
+std::string homePhone(Rng& rng, const Town& town) {
+    return town.phoneDigit + digits(rng, 4);
+}
 
 std::string mobilePhone(Rng& rng) {
     static const char* const kPrefixes[] = {"8904", "8905", "8915", "8920", "8930",
@@ -285,7 +296,9 @@ Passport passportFor(Rng& rng, int birth, int today) {
     return p;
 }
 
-const Town& homeTown(Rng& rng) { return kHomeTowns[rng.chance(0.62) ? 0 : 1]; }
+const Town& homeTown(Rng& rng) {
+    return kHomeTowns[rng.chance(0.62) ? 0 : 1];
+}
 
 const char* birthPlace(Rng& rng, const Town& home) {
     if (rng.chance(0.7)) return home.name;
@@ -299,9 +312,9 @@ enum class FamilyShape { Both, MotherOnly, FatherOnly, NoSurnames };
 struct Context {
     int today = 0;
     std::vector<Field> masterFields, detailFields;  // buffers of Fields
-    std::vector<Detail> details;                     // buffer of Details
-    std::vector<const MaleName*> boys;  // first names given to children
-    std::vector<const MaleName*> men;   // first names of fathers and grandfathers
+    std::vector<Detail> details;                    // buffer of Details
+    std::vector<const MaleName*> boys;              // first names given to children
+    std::vector<const MaleName*> men;               // first names of fathers and grandfathers
 };
 
 const MaleName& drawMan(Rng& rng, const std::vector<const MaleName*>& pool) {
@@ -346,11 +359,24 @@ void occupation(Rng& rng, int age, const char*& zan, const char*& study) {
         kind = rng.weighted(w);
     }
     switch (kind) {
-        case 0: zan = kZanSchool; study = rng.pick(kSchools); break;
-        case 1: zan = kZanCollege; study = rng.pick(kColleges); break;
-        case 2: zan = kZanTechnical; study = kTechnicalSchool; break;
-        case 3: zan = kZanWork; break;
-        default: zan = kZanIdle; break;
+        case 0:
+            zan = kZanSchool;
+            study = rng.pick(kSchools);
+            break;
+        case 1:
+            zan = kZanCollege;
+            study = rng.pick(kColleges);
+            break;
+        case 2:
+            zan = kZanTechnical;
+            study = kTechnicalSchool;
+            break;
+        case 3:
+            zan = kZanWork;
+            break;
+        default:
+            zan = kZanIdle;
+            break;
     }
     if (rng.chance(0.03)) zan = nullptr;  // not filled in
 }
@@ -399,8 +425,8 @@ void makeMinor(Rng& rng, Context& c, bool archived, std::vector<MinorName>& name
             dccu = today - rng.range(1, 1500);
             const int youngest =
                 (same(ground, kMinorGroundArrest) || same(ground, kMinorGroundConvicted)) ? 14
-                : same(ground, kMinorGroundSpecial)                                        ? 11
-                                                                                           : 10;
+                : same(ground, kMinorGroundSpecial)                                       ? 11
+                                                                                          : 10;
             birth = bornAged(rng, rng.range(youngest, 17), dccu);
         }
         const int longest = std::min(1460, dccu - addYears(birth, 9));
@@ -493,7 +519,8 @@ void makeMinor(Rng& rng, Context& c, bool archived, std::vector<MinorName>& name
         f.text("Stato", "Неизвестен");
     }
     if (rng.chance(0.45)) f.text("Dosug", rng.pick(kLeisure));
-    if (registered) f.text("PKDN", phraseLines(rng, poolOf(kRegistrationReasons), oneOrTwo(rng, 0.25)));
+    if (registered)
+        f.text("PKDN", phraseLines(rng, poolOf(kRegistrationReasons), oneOrTwo(rng, 0.25)));
     if (addYears(birth, 14) <= today && rng.chance(0.9)) {
         const Passport p = passportFor(rng, birth, today);
         f.text("Ser", p.series);
@@ -551,7 +578,8 @@ void makeMinor(Rng& rng, Context& c, bool archived, std::vector<MinorName>& name
             d.text("NProt", std::to_string(rng.range(1, 999)));
             d.text("StProt", phraseLines(rng, poolOf(kCommissionArticles), oneOrTwo(rng, 0.1)));
             d.text("MeraProt", rng.pick(kCommissionMeasures));
-            if (rng.chance(0.6)) d.text("Rek", phraseLines(rng, poolOf(kCommissionAdvice), oneOrTwo(rng, 0.3)));
+            if (rng.chance(0.6))
+                d.text("Rek", phraseLines(rng, poolOf(kCommissionAdvice), oneOrTwo(rng, 0.3)));
         }
     }
     if (rng.chance(registered ? 0.78 : 0.15)) {
@@ -566,7 +594,8 @@ void makeMinor(Rng& rng, Context& c, bool archived, std::vector<MinorName>& name
     }
 
     m.archived = archived;
-    if (rng.chance(0.55)) m.note = noteOf(rng, kMinorNotes, static_cast<int>(std::size(kMinorNotes)), female);
+    if (rng.chance(0.55))
+        m.note = noteOf(rng, kMinorNotes, static_cast<int>(std::size(kMinorNotes)), female);
     names.push_back({surname, first, patronymic, birth});
 }
 
@@ -579,18 +608,26 @@ const char* childOccupation(Rng& rng, int age) {
     if (age < 18) {
         static const int w[] = {45, 35, 5, 10, 5};
         switch (rng.weighted(w)) {
-            case 0: return rng.pick(kSchools);
-            case 1: return rng.pick(kColleges);
-            case 2: return kTechnicalSchool;
-            case 3: return kNotStudying;
-            default: return kWorking;
+            case 0:
+                return rng.pick(kSchools);
+            case 1:
+                return rng.pick(kColleges);
+            case 2:
+                return kTechnicalSchool;
+            case 3:
+                return kNotStudying;
+            default:
+                return kWorking;
         }
     }
     static const int w[] = {45, 30, 25};
     switch (rng.weighted(w)) {
-        case 0: return kWorking;
-        case 1: return kNotWorking;
-        default: return rng.pick(kColleges);
+        case 0:
+            return kWorking;
+        case 1:
+            return kNotWorking;
+        default:
+            return rng.pick(kColleges);
     }
 }
 
@@ -602,7 +639,8 @@ struct ParentBlock {
     Address reg, home;
 };
 
-void putParent(Rng& rng, Fields& f, const ParentBlock& p, bool mother, const Town& town, int today) {
+void putParent(Rng& rng, Fields& f, const ParentBlock& p, bool mother, const Town& town,
+               int today) {
     // The layout names both blocks' fields alike, with the suffix m (mother) or o (father).
     const char* s = mother ? "m" : "o";
     auto name = [s](const char* stem) { return std::string(stem) + s; };
@@ -665,7 +703,8 @@ void makeFamily(Rng& rng, Context& c, FamilyShape shape, bool archived, Master& 
         births.push_back(bornAged(rng, rng.range(0, 15), today));
     }
     for (int k = 1; k < children; ++k) {
-        births.push_back(addYears(births.back(), -rng.range(1, children == 4 ? 3 : 5)) - rng.range(0, 300));
+        births.push_back(addYears(births.back(), -rng.range(1, children == 4 ? 3 : 5)) -
+                         rng.range(0, 300));
     }
     std::reverse(births.begin(), births.end());
     const int eldest = births.front();
@@ -692,7 +731,8 @@ void makeFamily(Rng& rng, Context& c, FamilyShape shape, bool archived, Master& 
 
     const Town& town = homeTown(rng);
     ParentBlock mum;
-    mum.surname = surnameForm(shape == FamilyShape::Both && rng.chance(0.12) ? rng.pick(kSurnames) : base, true);
+    mum.surname = surnameForm(
+        shape == FamilyShape::Both && rng.chance(0.12) ? rng.pick(kSurnames) : base, true);
     mum.first = rng.pick(kWomenNames);
     mum.patronymic = drawMan(rng, c.men).daughterPatronymic;
     mum.birth = motherBirth;
@@ -735,19 +775,33 @@ void makeFamily(Rng& rng, Context& c, FamilyShape shape, bool archived, Master& 
         static const int kDeath[] = {7};
         int reason = 0;
         switch (groundIndex) {
-            case 0: reason = rng.pickItem(kMajority); break;
-            case 1: reason = rng.pickItem(kDeprived); break;
-            case 2: reason = rng.pickItem(kCorrection); break;
-            case 3: reason = rng.pickItem(kMoved); break;
-            case 4: reason = rng.pickItem(kRestricted); break;
-            default: reason = rng.pickItem(kDeath); break;
+            case 0:
+                reason = rng.pickItem(kMajority);
+                break;
+            case 1:
+                reason = rng.pickItem(kDeprived);
+                break;
+            case 2:
+                reason = rng.pickItem(kCorrection);
+                break;
+            case 3:
+                reason = rng.pickItem(kMoved);
+                break;
+            case 4:
+                reason = rng.pickItem(kRestricted);
+                break;
+            default:
+                reason = rng.pickItem(kDeath);
+                break;
         }
         f.text("PCcU", kFamilyOffReasons[reason]);
     }
-    if (registered && rng.chance(0.65)) f.text("KKDN", phraseLines(rng, poolOf(kFamilyControl), oneOrTwo(rng, 0.3)));
+    if (registered && rng.chance(0.65))
+        f.text("KKDN", phraseLines(rng, poolOf(kFamilyControl), oneOrTwo(rng, 0.3)));
 
     // Children carry the father's surname (the mother's when no father is recorded, mostly).
-    const char* childBase = shape == FamilyShape::MotherOnly && rng.chance(0.2) ? rng.pick(kSurnames) : base;
+    const char* childBase =
+        shape == FamilyShape::MotherOnly && rng.chance(0.2) ? rng.pick(kSurnames) : base;
     for (int birth : births) {
         const bool girl = rng.chance(0.48);
         const MaleName& childFather = withFather && rng.chance(0.85) ? father : drawMan(rng, c.men);
@@ -770,7 +824,8 @@ void makeFamily(Rng& rng, Context& c, FamilyShape shape, bool archived, Master& 
             d.text("NKDN", std::to_string(rng.range(1, 999)));
             d.text("O", phraseLines(rng, poolOf(kFamilyCaseGrounds), oneOrTwo(rng, 0.15)));
             d.text("PM", rng.pick(kFamilyCaseMeasures));
-            if (rng.chance(0.5)) d.text("DM", phraseLines(rng, poolOf(kAdditionalMeasures), oneOrTwo(rng, 0.3)));
+            if (rng.chance(0.5))
+                d.text("DM", phraseLines(rng, poolOf(kAdditionalMeasures), oneOrTwo(rng, 0.3)));
             if (rng.chance(0.8)) d.text("Mater", rng.pick(kMaterialsFrom));
         }
     }
@@ -804,15 +859,22 @@ void makeFamily(Rng& rng, Context& c, FamilyShape shape, bool archived, Master& 
 
 std::vector<FamilyShape> familyShapes(Rng& rng, int n) {
     std::vector<FamilyShape> shapes(static_cast<std::size_t>(std::max(n, 0)), FamilyShape::Both);
-    auto share = [n](double p) { return static_cast<int>(n >= 4 ? std::max(1L, std::lround(p * n)) : 0); };
+    auto share = [n](double p) {
+        return static_cast<int>(n >= 4 ? std::max(1L, std::lround(p * n)) : 0);
+    };
     const int noSurnames = share(0.02);
     const int fatherOnly = share(0.06);
     const int motherOnly = share(0.22);
     int k = 0;
-    for (int i = 0; i < noSurnames; ++i) shapes[static_cast<std::size_t>(k++)] = FamilyShape::NoSurnames;
-    for (int i = 0; i < fatherOnly; ++i) shapes[static_cast<std::size_t>(k++)] = FamilyShape::FatherOnly;
-    for (int i = 0; i < motherOnly; ++i) shapes[static_cast<std::size_t>(k++)] = FamilyShape::MotherOnly;
-    for (int i = n - 1; i > 0; --i) std::swap(shapes[static_cast<std::size_t>(i)], shapes[static_cast<std::size_t>(rng.range(0, i))]);
+    for (int i = 0; i < noSurnames; ++i)
+        shapes[static_cast<std::size_t>(k++)] = FamilyShape::NoSurnames;
+    for (int i = 0; i < fatherOnly; ++i)
+        shapes[static_cast<std::size_t>(k++)] = FamilyShape::FatherOnly;
+    for (int i = 0; i < motherOnly; ++i)
+        shapes[static_cast<std::size_t>(k++)] = FamilyShape::MotherOnly;
+    for (int i = n - 1; i > 0; --i)
+        std::swap(shapes[static_cast<std::size_t>(i)],
+                  shapes[static_cast<std::size_t>(rng.range(0, i))]);
     return shapes;
 }
 
@@ -869,7 +931,8 @@ void makeOther(Rng& rng, Context& c, bool archived, Master& m) {
     }
 
     m.archived = archived;
-    if (rng.chance(0.45)) m.note = noteOf(rng, kOtherNotes, static_cast<int>(std::size(kOtherNotes)), female);
+    if (rng.chance(0.45))
+        m.note = noteOf(rng, kOtherNotes, static_cast<int>(std::size(kOtherNotes)), female);
 }
 
 // ---- Institutions -------------------------------------------------------------------------------
@@ -897,17 +960,21 @@ void makeInstitution(Rng& rng, Context& c, const std::string& name, const Town& 
     for (int k = 0; k < count; ++k) {
         MinorName who;
         if (!minors.empty()) {
-            who = minors[static_cast<std::size_t>(rng.range(0, static_cast<int>(minors.size()) - 1))];
+            who =
+                minors[static_cast<std::size_t>(rng.range(0, static_cast<int>(minors.size()) - 1))];
         } else {
             const bool girl = rng.chance(0.4);
             const MaleName& father = drawMan(rng, c.men);
-            who = {surnameForm(rng.pick(kSurnames), girl), girl ? rng.pick(kGirlNames) : drawMan(rng, c.boys).name,
-                   girl ? father.daughterPatronymic : father.sonPatronymic, bornAged(rng, rng.range(8, 17), today)};
+            who = {surnameForm(rng.pick(kSurnames), girl),
+                   girl ? rng.pick(kGirlNames) : drawMan(rng, c.boys).name,
+                   girl ? father.daughterPatronymic : father.sonPatronymic,
+                   bornAged(rng, rng.range(8, 17), today)};
         }
         const int lo = std::min(today, std::max(today - 1500, addYears(who.birth, 7)));
         cases.push_back({rng.range(lo, today), std::move(who)});
     }
-    std::sort(cases.begin(), cases.end(), [](const Case& a, const Case& b) { return a.date < b.date; });
+    std::sort(cases.begin(), cases.end(),
+              [](const Case& a, const Case& b) { return a.date < b.date; });
     const std::string link = firstChars(name, 10);
     for (const Case& k : cases) {
         Fields d(details.add("PKOU"), c.detailFields);
@@ -1020,7 +1087,8 @@ DemoData generateDemo(const Sizes& sizes, unsigned seed, int todaySerial) {
     DemoData data;
 
     Rng minorRng(seed, 1);
-    const std::vector<bool> minorsArchived = chooseArchived(minorRng, sizes.minors, sizes.archivedShare);
+    const std::vector<bool> minorsArchived =
+        chooseArchived(minorRng, sizes.minors, sizes.archivedShare);
     std::vector<MinorName> names;
     names.reserve(minorsArchived.size());
     data.minors.reserve(minorsArchived.size());
@@ -1030,7 +1098,8 @@ DemoData generateDemo(const Sizes& sizes, unsigned seed, int todaySerial) {
     }
 
     Rng familyRng(seed, 2);
-    const std::vector<bool> familiesArchived = chooseArchived(familyRng, sizes.families, sizes.archivedShare);
+    const std::vector<bool> familiesArchived =
+        chooseArchived(familyRng, sizes.families, sizes.archivedShare);
     const std::vector<FamilyShape> shapes = familyShapes(familyRng, sizes.families);
     data.families.reserve(shapes.size());
     for (std::size_t i = 0; i < shapes.size(); ++i) {
@@ -1039,7 +1108,8 @@ DemoData generateDemo(const Sizes& sizes, unsigned seed, int todaySerial) {
     }
 
     Rng otherRng(seed, 3);
-    const std::vector<bool> othersArchived = chooseArchived(otherRng, sizes.others, sizes.archivedShare);
+    const std::vector<bool> othersArchived =
+        chooseArchived(otherRng, sizes.others, sizes.archivedShare);
     data.others.reserve(othersArchived.size());
     for (bool archived : othersArchived) {
         data.others.emplace_back();
@@ -1051,7 +1121,8 @@ DemoData generateDemo(const Sizes& sizes, unsigned seed, int todaySerial) {
     std::vector<int> order(std::size(kInstitutions));
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
     for (int i = static_cast<int>(order.size()) - 1; i > 0; --i) {
-        std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(institutionRng.range(0, i))]);
+        std::swap(order[static_cast<std::size_t>(i)],
+                  order[static_cast<std::size_t>(institutionRng.range(0, i))]);
     }
     const int count = std::max(sizes.institutions, 0);
     data.institutions.reserve(static_cast<std::size_t>(count));

@@ -43,8 +43,8 @@ struct DemoData {
     std::vector<Master> families;      // BDS with SD, PKOR, PR
     std::vector<Master> others;        // Prochie with PKOP
     std::vector<Master> institutions;  // Uch with PKOU
-    // List file name ("ul.vrk") -> its lines: every pick list and phrase list of the program, holding
-    // the values the records above are drawn from.
+    // List file name ("ul.vrk") -> its lines: every pick list and phrase list of the program,
+    // holding the values the records above are drawn from.
     std::vector<std::pair<std::string, std::vector<std::string>>> listFiles;
 };
 

@@ -24,6 +24,7 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
     if (!out) throw EngineError("Не удаётся записать файл " + path.string());
+    store::noteCreatedFile(path);
 }
 
 void setFields(store::Table& t, const demo::Record& r) {
