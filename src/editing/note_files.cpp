@@ -17,8 +17,13 @@ std::string noteFileOf(store::TableSet& tables, int number) {
 }
 
 std::filesystem::path ensureNoteFile(const std::filesystem::path& dataDir, const std::string& storedName) {
-    const std::filesystem::path path = store::resolvePath(dataDir, storedName);
+    // The spelling this program writes is found with one look; other spellings need the lookup.
+    std::string direct = storedName;
+    for (char& c : direct)
+        if (c == '\\') c = '/';
     std::error_code ec;
+    if (std::filesystem::exists(dataDir / direct, ec)) return dataDir / direct;
+    const std::filesystem::path path = store::resolvePath(dataDir, storedName);
     if (std::filesystem::exists(path, ec)) return path;
     std::filesystem::create_directories(path.parent_path(), ec);
     std::ofstream out(path, std::ios::binary);
