@@ -57,6 +57,11 @@ std::optional<double> parseNumber(std::string_view text) {
 // ---------------------------------------------------------------------------------------------
 // DataSource
 
+DataSource::~DataSource() {
+    const std::vector<DataLink*> links = std::move(links_);
+    for (DataLink* l : links) l->sourceDestroyed();
+}
+
 void DataSource::setEnabled(bool on) {
     if (enabled_ == on) return;
     enabled_ = on;
@@ -80,6 +85,10 @@ class Table::Link : public DataLink {
 public:
     explicit Link(Table& detail) : detail_(detail) {}
     void sourceChanged() override { detail_.masterChanged(); }
+    void sourceDestroyed() override {
+        detail_.master_ = nullptr;
+        detail_.masterFieldIdx_.clear();
+    }
 
 private:
     Table& detail_;
@@ -222,7 +231,17 @@ void Table::open() {
     try {
         prepare();
         resolveSortFields();
+        state_ = State::Browse;
+        listValid_ = false;
+        first();
     } catch (...) {
+        // A file that fails while opening (damaged pages, a missing index) leaves the table closed.
+        state_ = State::Inactive;
+        ids_.clear();
+        listValid_ = false;
+        pos_ = -1;
+        eof_ = bof_ = true;
+        cur_.clear();
         selectById_ = sql::Statement();
         insertStmt_ = sql::Statement();
         deleteStmt_ = sql::Statement();
@@ -230,9 +249,6 @@ void Table::open() {
         db_.close();
         throw;
     }
-    state_ = State::Browse;
-    listValid_ = false;
-    first();
 }
 
 void Table::prepare() {
@@ -532,7 +548,17 @@ void Table::gotoBookmark(Bookmark b) {
     checkBrowseMode();
     ensureList();
     const auto it = std::find(ids_.begin(), ids_.end(), b);
-    if (it == ids_.end()) throw EngineError(name_ + ": запись не найдена");
+    bool found = false;
+    if (it != ids_.end()) readRow(b, found);
+    if (!found) {
+        // Gone, perhaps through another object on the same file: stay where we are.
+        if (it != ids_.end()) {
+            const long at = static_cast<long>(it - ids_.begin());
+            ids_.erase(it);
+            if (at < pos_) --pos_;
+        }
+        throw EngineError(name_ + ": запись не найдена");
+    }
     eof_ = bof_ = false;
     moveTo(static_cast<long>(it - ids_.begin()));
 }

@@ -34,6 +34,8 @@ public:
     // The source's table moved to another record, changed its current record's values, or was
     // opened or closed.
     virtual void sourceChanged() = 0;
+    // The source is being destroyed; the link must not use it any more.
+    virtual void sourceDestroyed() {}
 };
 
 // DataSourceN: binds TableN to the links that follow it. Disabling it lifts the master range of
@@ -41,6 +43,9 @@ public:
 class DataSource {
 public:
     explicit DataSource(Table& table) : table_(table) {}
+    ~DataSource();
+    DataSource(const DataSource&) = delete;
+    DataSource& operator=(const DataSource&) = delete;
     Table& table() const { return table_; }
     bool enabled() const { return enabled_; }
     void setEnabled(bool on);

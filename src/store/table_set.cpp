@@ -20,6 +20,10 @@ TableSet::TableSet(Session& session) : session_(session) {
             if (equalsIgnoreCaseAscii(d.table, l.table)) table(d.number).setWriteLimit(l.field, l.limit);
 }
 
+TableSet::~TableSet() {
+    while (!tables_.empty()) tables_.pop_back();
+}
+
 Table& TableSet::table(int number) {
     if (number < 1 || number > static_cast<int>(tables_.size()))
         throw EngineError("Нет объекта таблицы Table" + std::to_string(number));

@@ -14,6 +14,8 @@ namespace zelt::store {
 class TableSet {
 public:
     explicit TableSet(Session& session);
+    // Detail tables go before their masters.
+    ~TableSet();
     TableSet(const TableSet&) = delete;
     TableSet& operator=(const TableSet&) = delete;
 

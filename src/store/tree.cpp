@@ -5,6 +5,7 @@
 #include "store/layout.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <system_error>
 #include <unordered_map>
@@ -94,6 +95,7 @@ namespace {
 // same, so that looking for many missing files in a large directory scans it once.
 struct Listing {
     std::filesystem::file_time_type mtime;
+    std::chrono::steady_clock::time_point readAt;
     std::unordered_map<std::string, std::string> byLowerName;
 };
 
@@ -114,15 +116,25 @@ std::optional<std::filesystem::path> findIgnoringCase(const std::filesystem::pat
     const auto mtime = std::filesystem::last_write_time(dir, ec);
     if (ec) return std::nullopt;
     Listing& l = listings()[dir.string()];
-    if (l.byLowerName.empty() || l.mtime != mtime) {
+    const auto read = [&] {
         l.byLowerName.clear();
         l.mtime = mtime;
+        l.readAt = std::chrono::steady_clock::now();
         for (std::filesystem::directory_iterator it(dir, ec), endIt; !ec && it != endIt; it.increment(ec)) {
             const std::string name = it->path().filename().string();
             l.byLowerName.emplace(lowerAscii(name), name);
         }
+    };
+    // The modification time has a coarse tick: a listing is trusted for a miss only while it is
+    // fresh, and a remembered name is checked before it is used.
+    if (l.byLowerName.empty() || l.mtime != mtime) read();
+    auto hit = l.byLowerName.find(lowerAscii(part));
+    const bool stale = hit == l.byLowerName.end() ? std::chrono::steady_clock::now() - l.readAt > std::chrono::seconds(1)
+                                                  : !std::filesystem::exists(dir / hit->second, ec);
+    if (stale) {
+        read();
+        hit = l.byLowerName.find(lowerAscii(part));
     }
-    const auto hit = l.byLowerName.find(lowerAscii(part));
     if (hit == l.byLowerName.end()) return std::nullopt;
     return dir / hit->second;
 }

@@ -151,9 +151,6 @@ protected:
     }
 
     void TearDown() override {
-        // Destroying a TableSet with its master links in place is a fault of its own (see
-        // TableSetLifetime); the links are cut first so every other test reports on its own guarantee.
-        for (int n = 1; n <= 48; ++n) tables_->table(n).setMasterLink(nullptr, {}, "");
         tables_.reset();
         session_.reset();
         dir_.reset();
