@@ -98,7 +98,7 @@ sql::Connection openTableFile(const std::filesystem::path& path, const std::stri
         throw EngineError("Структура таблицы " + displayName + " не совпадает с ожидаемой: нет поля " +
                           layout.fields[i].name);
     // Memory-mapped reads spare a system call per page on the point lookups of a walk.
-    db.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA mmap_size=268435456; PRAGMA cache_size=-8192;");
+    db.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA mmap_size=67108864; PRAGMA cache_size=-8192;");
     return db;
 }
 
