@@ -33,15 +33,24 @@ Application::~Application() {
 void Application::start() {
     if (running_) return;
     running_ = true;
+    model_ = FormModel();
     forms_.clear();
     for (const FormDef& f : kForms) {
-        forms_.push_back(FormModel{f.name, f.caption, false});
-        if (forms_.size() == 1) {
-            main_ = std::make_unique<MainWindow>(dataDir_, ui_, clock_);
+        if (forms_.empty()) {
+            // The main window builds its own controls; its creation runs the start-up steps.
+            main_ = std::make_unique<MainWindow>(dataDir_, ui_, clock_, model_);
             main_->formCreate();
+        } else {
+            Control c;
+            c.name = f.name;
+            c.kind = ControlKind::Form;
+            c.caption = f.caption;
+            c.visible = false;
+            model_.add(std::move(c));
         }
+        forms_.push_back(f.name);
     }
-    forms_.front().visible = true;
+    model_.setVisible("TForm1", true);
     main_->formActivate();
 }
 
@@ -49,14 +58,13 @@ void Application::stop() {
     if (!running_) return;
     main_->formDestroy();
     main_.reset();
-    for (FormModel& f : forms_) f.visible = false;
+    model_ = FormModel();
     running_ = false;
 }
 
-const FormModel* Application::form(const std::string& name) const {
-    for (const FormModel& f : forms_)
-        if (f.name == name) return &f;
-    return nullptr;
+const Control* Application::form(const std::string& name) const {
+    const Control* c = model_.find(name);
+    return c && c->kind == ControlKind::Form ? c : nullptr;
 }
 
 bool Application::dispatch(const std::function<void()>& handler) {

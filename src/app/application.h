@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/clock.h"
+#include "app/form/form_model.h"
 #include "app/main_window.h"
 #include "app/ui_services.h"
 
@@ -13,13 +14,6 @@
 #include <vector>
 
 namespace zelt::app {
-
-// A window of the program as the model keeps it.
-struct FormModel {
-    std::string name;
-    std::string caption;
-    bool visible = false;
-};
 
 class Application {
 public:
@@ -33,8 +27,11 @@ public:
     bool running() const { return running_; }
 
     MainWindow& mainWindow() { return *main_; }
-    const std::vector<FormModel>& forms() const { return forms_; }
-    const FormModel* form(const std::string& name) const;
+    // Every control of the seven windows; the windows themselves are its Form controls.
+    FormModel& model() { return model_; }
+    const Control* form(const std::string& name) const;
+    // The names of the windows, in the order they were created.
+    const std::vector<std::string>& forms() const { return forms_; }
 
     // Runs a handler as the event dispatcher does: an engine error shows the standard error box and
     // ends the handler (steps already done stay done); a refusal ends it silently. False if it failed.
@@ -44,8 +41,9 @@ private:
     std::filesystem::path dataDir_;
     UiServices& ui_;
     Clock& clock_;
+    FormModel model_;
     std::unique_ptr<MainWindow> main_;
-    std::vector<FormModel> forms_;
+    std::vector<std::string> forms_;
     bool running_ = false;
 };
 

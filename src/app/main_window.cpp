@@ -8,8 +8,16 @@
 
 namespace zelt::app {
 
-MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clock& clock)
-    : ui_(ui), clock_(clock), session_(dataDir), tables_(session_) {
+MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clock& clock, FormModel& model)
+    : ui_(ui), clock_(clock), model_(model), session_(dataDir), tables_(session_) {
+    Control form;
+    form.name = "TForm1";
+    form.kind = ControlKind::Form;
+    form.caption = "Банк данных";
+    form.width = 970;
+    form.height = 687;
+    form.visible = false;
+    model_.add(std::move(form));
     session_.setPasswordPrompt([this](const std::string& file) { return ui_.password(file); });
     editing::installRecordHooks(tables_, *this);
 }

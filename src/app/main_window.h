@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/clock.h"
+#include "app/form/form_model.h"
 #include "app/ui_services.h"
 #include "editing/record_hooks.h"
 #include "store/session.h"
@@ -19,7 +20,8 @@ inline constexpr const char* kTablePassword = "581306";
 
 class MainWindow : public editing::HookHost {
 public:
-    MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clock& clock);
+    // Adds the main window's controls (TForm1 and everything on it) to `model`.
+    MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clock& clock, FormModel& model);
     ~MainWindow() override;
 
     // The start-up steps, in order. A failed step shows the engine's error; the remaining steps
@@ -35,6 +37,7 @@ public:
     store::TableSet& tables() { return tables_; }
     store::Table& table(int number) { return tables_.table(number); }
     UiServices& ui() { return ui_; }
+    FormModel& model() { return model_; }
     Clock& clock() { return clock_; }
 
     // Shows a message box; when it closes the main window is active again.
@@ -49,6 +52,7 @@ public:
 private:
     UiServices& ui_;
     Clock& clock_;
+    FormModel& model_;
     store::Session session_;
     store::TableSet tables_;
     std::map<int, std::filesystem::path> shownNotes_;

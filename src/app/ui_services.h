@@ -21,6 +21,14 @@ public:
                                              const std::string& prefill) = 0;
     // The engine's password dialog for a table file; nothing for Cancel.
     virtual std::optional<std::string> password(const std::string& tableFile) = 0;
+
+    // Shows a window of the form model (TForm4, TForm5, TForm6, ...). A modal window returns when
+    // the window is closed (its Form control made invisible); a script returns at once.
+    virtual void showWindow(const std::string& form, bool modal) = 0;
+    // Asks the desktop to open a web or mail address, or a document; failures are ignored.
+    virtual void openUrl(const std::string& url) = 0;
+    // Starts the desktop's text editor on a file without waiting; nothing when none can start.
+    virtual void startEditor(const std::string& file) = 0;
 };
 
 }  // namespace zelt::app

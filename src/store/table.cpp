@@ -72,6 +72,11 @@ void DataSource::addLink(DataLink* link) { links_.push_back(link); }
 
 void DataSource::removeLink(DataLink* link) { links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end()); }
 
+void DataSource::notifyUpdateRecord() {
+    const std::vector<DataLink*> links = links_;
+    for (DataLink* l : links) l->updateRecord();
+}
+
 void DataSource::notify() {
     // A link may detach itself while being told; iterate over a copy.
     const std::vector<DataLink*> links = links_;
@@ -462,6 +467,7 @@ void Table::masterChanged() {
 
 void Table::checkBrowseMode() {
     if (state_ == State::Edit || state_ == State::Insert) {
+        source_.notifyUpdateRecord();
         if (modified_) post();
         else cancel();
     }
@@ -563,6 +569,16 @@ void Table::gotoBookmark(Bookmark b) {
     moveTo(static_cast<long>(it - ids_.begin()));
 }
 
+void Table::gotoRow(long row) {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    if (row < 0 || row >= static_cast<long>(ids_.size())) throw EngineError(name_ + ": нет записи " + std::to_string(row + 1));
+    eof_ = false;
+    bof_ = row == 0;
+    moveTo(row);
+}
+
 void Table::refresh() {
     requireActive();
     checkBrowseMode();
@@ -646,6 +662,7 @@ void Table::post() {
     requireActive();
     if (state_ != State::Edit && state_ != State::Insert)
         throw EngineError(name_ + ": таблица не находится в режиме редактирования или вставки");
+    source_.notifyUpdateRecord();  // typed text still held by controls goes into the fields
     session_.beforeWrite(db_);
     const bool wasInsert = state_ == State::Insert;
     writeRecord();  // throws with the table still editing: nothing typed is lost

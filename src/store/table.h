@@ -34,6 +34,9 @@ public:
     // The source's table moved to another record, changed its current record's values, or was
     // opened or closed.
     virtual void sourceChanged() = 0;
+    // The source's table is about to store its record: a control holding typed text writes it
+    // into its field now.
+    virtual void updateRecord() {}
     // The source is being destroyed; the link must not use it any more.
     virtual void sourceDestroyed() {}
 };
@@ -52,6 +55,7 @@ public:
     void addLink(DataLink* link);
     void removeLink(DataLink* link);
     void notify();
+    void notifyUpdateRecord();
 
 private:
     Table& table_;
@@ -95,6 +99,8 @@ public:
     bool isEmpty();
     Bookmark bookmark() const;
     void gotoBookmark(Bookmark b);
+    // Moves to the record at `row` (0-based) of the records shown, as a grid's row selection does.
+    void gotoRow(long row);
     // Rereads the records shown (another object may have changed the file) and stays on the record.
     void refresh();
 

@@ -84,6 +84,7 @@ TEST_F(StartupTest, RefreshesEveryAgeGivesLinkKeysAndCreatesNoteFiles) {
     for (int n : {1, 9, 10, 33}) EXPECT_TRUE(a.mainWindow().table(n).active()) << n;
     EXPECT_EQ(a.mainWindow().table(10).recordCount(), 1);
     ASSERT_NE(a.form("TForm7"), nullptr);
+    EXPECT_EQ(a.forms(), (std::vector<std::string>{"TForm1", "TForm2", "TForm3", "TForm4", "TForm5", "TForm6", "TForm7"}));
     EXPECT_EQ(a.form("TForm1")->caption, "Банк данных");
     EXPECT_TRUE(a.form("TForm1")->visible);
     EXPECT_FALSE(a.form("TForm5")->visible);

@@ -19,7 +19,8 @@ protected:
     testing::DataDir dir;
     testing::RecordingUi ui;
     app::FixedClock clock{40000};
-    app::MainWindow w{dir.path(), ui, clock};
+    app::FormModel model;
+    app::MainWindow w{dir.path(), ui, clock, model};
 
     void SetUp() override { w.session().addPassword(app::kTablePassword); }
 

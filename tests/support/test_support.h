@@ -40,6 +40,11 @@ public:
     std::optional<std::string> input(const std::string& caption, const std::string& prompt,
                                      const std::string& prefill) override;
     std::optional<std::string> password(const std::string& tableFile) override;
+    void showWindow(const std::string& form, bool modal) override {
+        shown.push_back(std::string("window: ") + form + (modal ? " (modal)" : ""));
+    }
+    void openUrl(const std::string& url) override { shown.push_back("open: " + url); }
+    void startEditor(const std::string& file) override { shown.push_back("editor: " + file); }
     bool anyError() const;
 };
 

@@ -39,6 +39,9 @@ public:
         return std::nullopt;
     }
     std::optional<std::string> password(const std::string&) override { return std::nullopt; }
+    void showWindow(const std::string&, bool) override {}
+    void openUrl(const std::string&) override {}
+    void startEditor(const std::string&) override {}
 };
 
 // Reads every column of every row of `table` in `file`, as the cheapest possible walk.

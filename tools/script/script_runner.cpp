@@ -233,11 +233,10 @@ bool ScriptRunner::command(const std::vector<std::string>& w, const std::string&
     }
     if (verb == "show") {
         requireStarted();
-        if (const app::FormModel* f = app_->form(arg(1))) {
-            out_ << f->name << ": \"" << f->caption << "\" " << (f->visible ? "visible" : "hidden") << "\n";
-            return true;
-        }
-        throw EngineError("нет элемента " + arg(1));
+        const app::Control& c = app_->model().get(arg(1));
+        out_ << c.name << ": \"" << (c.caption.empty() ? c.text : c.caption) << "\" " << (c.visible ? "visible" : "hidden")
+             << "\n";
+        return true;
     }
     if (verb == "click" || verb == "event" || verb == "set" || verb == "panels") {
         requireStarted();

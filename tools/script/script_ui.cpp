@@ -46,4 +46,12 @@ std::optional<std::string> ScriptUi::password(const std::string& tableFile) {
     return result;
 }
 
+void ScriptUi::showWindow(const std::string& form, bool modal) {
+    out_ << "window: " << form << (modal ? " (modal)" : "") << "\n";
+}
+
+void ScriptUi::openUrl(const std::string& url) { out_ << "open: " << url << "\n"; }
+
+void ScriptUi::startEditor(const std::string& file) { out_ << "editor: " << file << "\n"; }
+
 }  // namespace zelt::script

@@ -27,6 +27,9 @@ public:
     std::optional<std::string> input(const std::string& caption, const std::string& prompt,
                                      const std::string& prefill) override;
     std::optional<std::string> password(const std::string& tableFile) override;
+    void showWindow(const std::string& form, bool modal) override;
+    void openUrl(const std::string& url) override;
+    void startEditor(const std::string& file) override;
 
 private:
     bool takeAnswer(Answer& a);
