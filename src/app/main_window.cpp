@@ -2,6 +2,7 @@
 
 #include "app/age.h"
 #include "base/error.h"
+#include "base/text.h"
 
 #include <functional>
 #include <vector>
@@ -32,6 +33,26 @@ void MainWindow::refreshAges(store::Table& t) {
         t.setNumber("L", ageInYears(today, t.asDate("DR")));
         t.post();
         t.next();
+    }
+}
+
+void MainWindow::setPhoneDigits(int digits) {
+    for (int n = 1; n <= 48; ++n) {
+        store::Table& t = table(n);
+        for (const store::FieldLimit& l : store::initialPhoneLimits())
+            if (t.layout().indexOf(l.field) >= 0 && equalsIgnoreCaseAscii(t.layout().name, l.table))
+                t.setWriteLimit(l.field, digits);
+    }
+    for (const auto& c : model_.controls()) {
+        if (c->kind != ControlKind::Grid) continue;
+        bool changed = false;
+        for (GridColumn& col : c->columns)
+            for (const store::FieldLimit& l : store::initialPhoneLimits())
+                if (col.field == l.field && tables_.def(c->dataSource).table == std::string(l.table)) {
+                    col.width = digits;
+                    changed = true;
+                }
+        if (changed) model_.changed(*c);
     }
 }
 

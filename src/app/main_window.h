@@ -46,6 +46,10 @@ public:
     // The note file last shown for master table object `number` (empty before any).
     std::filesystem::path shownNoteFile(int number) const;
 
+    // The home-telephone digit count (5, 6 or 7): the write limit of DTel, Dtm, Dto and Dt in every
+    // table object, and the width of their grid columns.
+    void setPhoneDigits(int digits);
+
     // Rewrites the age field L of every record `t` shows from its date of birth DR.
     void refreshAges(store::Table& t);
 

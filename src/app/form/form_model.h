@@ -63,6 +63,7 @@ struct Control {
     std::vector<GridColumn> columns;  // grids
     std::string popupMenu;            // context menu of the control
     long color = -1;                  // text colour 0x00BBGGRR; -1 the default
+    bool colourAdults = false;        // grids: rows whose age L is 18 or more are painted cyan
     bool modified = false;            // typed text not yet written to the field
 };
 
