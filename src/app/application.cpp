@@ -47,6 +47,14 @@ void Application::start() {
             c.caption = f.caption;
             c.visible = false;
             model_.add(std::move(c));
+            // Creating the About window reads the region file, the Settings window the settings file.
+            if (std::string(f.name) == "TForm4") {
+                about_ = std::make_unique<AboutWindow>(model_, ui_, dataDir_);
+                about_->formCreate();
+            } else if (std::string(f.name) == "TForm5") {
+                settings_ = std::make_unique<SettingsWindow>(model_, *main_, ui_);
+                dispatch([this] { settings_->formCreate(); });
+            }
         }
         forms_.push_back(f.name);
     }
@@ -57,6 +65,8 @@ void Application::start() {
 void Application::stop() {
     if (!running_) return;
     main_->formDestroy();
+    settings_.reset();
+    about_.reset();
     main_.reset();
     model_ = FormModel();
     running_ = false;
@@ -68,15 +78,25 @@ const Control* Application::form(const std::string& name) const {
 }
 
 bool Application::dispatch(const std::function<void()>& handler) {
+    bool ok = false;
     try {
         handler();
-        return true;
+        ok = true;
     } catch (const EngineError& e) {
         ui_.error(e.what());
         if (main_) main_->formActivate();
     } catch (const Aborted&) {
     }
-    return false;
+    if (main_) {
+        try {
+            main_->afterEvent();
+        } catch (const EngineError& e) {
+            ui_.error(e.what());
+        }
+        // "Выход": the main window closes once the event is over, which ends the program.
+        if (main_->closeRequested()) stop();
+    }
+    return ok;
 }
 
 }  // namespace zelt::app

@@ -2,9 +2,11 @@
 // steps), dispatches every user event to its handler, and ends when the main window closes.
 #pragma once
 
+#include "app/about_window.h"
 #include "app/clock.h"
 #include "app/form/form_model.h"
 #include "app/main_window.h"
+#include "app/settings_window.h"
 #include "app/ui_services.h"
 
 #include <filesystem>
@@ -43,6 +45,8 @@ private:
     Clock& clock_;
     FormModel model_;
     std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<SettingsWindow> settings_;
     std::vector<std::string> forms_;
     bool running_ = false;
 };

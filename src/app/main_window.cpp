@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
 #include "app/age.h"
+#include "app/grid_rules.h"
+#include "app/main_window_layout.h"
+#include "app/registers.h"
 #include "base/error.h"
 #include "base/text.h"
 
@@ -10,7 +13,7 @@
 namespace zelt::app {
 
 MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clock& clock, FormModel& model)
-    : ui_(ui), clock_(clock), model_(model), session_(dataDir), tables_(session_) {
+    : ui_(ui), clock_(clock), model_(model), session_(dataDir), tables_(session_), binder_(model, tables_) {
     Control form;
     form.name = "TForm1";
     form.kind = ControlKind::Form;
@@ -19,6 +22,9 @@ MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clo
     form.height = 687;
     form.visible = false;
     model_.add(std::move(form));
+    buildMainWindowControls(model_);
+    binder_.bindAll();
+    registerHandlers();
     session_.setPasswordPrompt([this](const std::string& file) { return ui_.password(file); });
     editing::installRecordHooks(tables_, *this);
 }
@@ -34,6 +40,49 @@ void MainWindow::refreshAges(store::Table& t) {
         t.post();
         t.next();
     }
+}
+
+void MainWindow::showWindow(const std::string& form) {
+    model_.setVisible(form, true);
+    ui_.showWindow(form, true);
+    formActivate();
+}
+
+void MainWindow::registerHandlers() {
+    const struct {
+        const char* item;
+        Register reg;
+    } registers[] = {{"N49", Register::Minors}, {"N50", Register::Parents}, {"N152", Register::Others},
+                     {"N154", Register::Institutions}};
+    for (const auto& r : registers) {
+        const Register reg = r.reg;
+        model_.on(r.item, "Click", [this, reg](const EventArgs&) { chooseRegister(*this, reg); });
+    }
+    model_.on("N123", "Click", [this](const EventArgs&) { toggleGridEditing(*this); });
+    model_.on("N128", "Click", [this](const EventArgs&) { showWindow("TForm5"); });
+    model_.on("N3", "Click", [this](const EventArgs&) { showWindow("TForm4"); });
+    model_.on("N4", "Click", [this](const EventArgs&) {
+        closeRequested_ = true;
+        model_.setVisible("TForm1", false);
+    });
+    model_.on("PageControl1", "Change", [this](const EventArgs& a) { workAreaTabChanged(*this, a.text); });
+    for (const auto& c : model_.controls()) {
+        const bool dataAware = c->kind == ControlKind::Edit || c->kind == ControlKind::ComboBox ||
+                               c->kind == ControlKind::Memo;
+        if (dataAware && c->dataSource > 0) {
+            const std::string name = c->name;
+            model_.on(name, "Change", [this, name](const EventArgs& a) { binder_.typed(name, a.text); });
+            model_.on(name, "Exit", [this, name](const EventArgs&) { binder_.writeBack(name); });
+        }
+        if (c->kind == ControlKind::PageControl && c->name != "PageControl1") {
+            Control* pc = c.get();
+            model_.on(c->name, "Change", [this, pc](const EventArgs& a) {
+                pc->text = a.text;
+                model_.changed(*pc);
+            });
+        }
+    }
+    registerGridHandlers(*this);
 }
 
 void MainWindow::setPhoneDigits(int digits) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/clock.h"
+#include "app/data_binding.h"
 #include "app/form/form_model.h"
 #include "app/ui_services.h"
 #include "editing/record_hooks.h"
@@ -40,6 +41,12 @@ public:
     FormModel& model() { return model_; }
     Clock& clock() { return clock_; }
 
+    DataBinder& binder() { return binder_; }
+    // After every user event: the data-aware controls show their records again.
+    void afterEvent() { binder_.flush(); }
+    // "Выход" was chosen: the main window closes when the current event is over.
+    bool closeRequested() const { return closeRequested_; }
+
     // Shows a message box; when it closes the main window is active again.
     void showMessage(const std::string& text) override;
     void noteFileShown(int number, const std::filesystem::path& path) override;
@@ -59,8 +66,13 @@ private:
     FormModel& model_;
     store::Session session_;
     store::TableSet tables_;
+    void registerHandlers();
+    void showWindow(const std::string& form);
+
     std::map<int, std::filesystem::path> shownNotes_;
     bool activating_ = false;
+    bool closeRequested_ = false;
+    DataBinder binder_;
 };
 
 }  // namespace zelt::app

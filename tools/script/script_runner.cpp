@@ -43,6 +43,7 @@ const char* stateName(store::Table::State s) {
 size_t wordsOf(const std::string& verb) {
     if (verb == "field") return 4;
     if (verb == "filter" || verb == "set") return 3;
+    if (verb == "event") return 4;
     if (verb == "answer") return 3;
     return 64;
 }
@@ -233,14 +234,60 @@ bool ScriptRunner::command(const std::vector<std::string>& w, const std::string&
     }
     if (verb == "show") {
         requireStarted();
+        app_->mainWindow().afterEvent();
         const app::Control& c = app_->model().get(arg(1));
-        out_ << c.name << ": \"" << (c.caption.empty() ? c.text : c.caption) << "\" " << (c.visible ? "visible" : "hidden")
-             << "\n";
+        const bool showsText = c.kind == app::ControlKind::Edit || c.kind == app::ControlKind::ComboBox ||
+                               c.kind == app::ControlKind::Memo || c.kind == app::ControlKind::RichEdit ||
+                               c.kind == app::ControlKind::StatusPanel || c.kind == app::ControlKind::PageControl;
+        out_ << c.name << ": \"" << (showsText ? c.text : c.caption) << "\" " << (c.visible ? "visible" : "hidden")
+             << (c.readOnly ? " read-only" : "") << "\n";
         return true;
     }
-    if (verb == "click" || verb == "event" || verb == "set" || verb == "panels") {
+    if (verb == "click" || verb == "event" || verb == "set" || verb == "tab" || verb == "title" || verb == "select" ||
+        verb == "navigate" || verb == "key") {
         requireStarted();
-        throw EngineError("нет элемента " + arg(1));
+        app::FormModel& m = app_->model();
+        const std::string& name = arg(1);
+        m.get(name);  // an unknown control is an error, as the user could not reach it
+        std::string event = "Click";
+        app::EventArgs args;
+        if (verb == "event") {
+            event = arg(2);
+            if (w.size() > 3) args.text = unescape(rest);
+        } else if (verb == "set") {
+            event = "Change";
+            args.text = unescape(w.size() > 2 ? rest : std::string());
+        } else if (verb == "tab") {
+            // Choosing a tab is a change of the page control that holds it.
+            const std::string pageControl = m.get(name).parent;
+            args.text = name;
+            if (!m.fire(pageControl, "Change", args)) {
+                m.get(pageControl).text = name;
+                m.changed(m.get(pageControl));
+            }
+            return true;
+        } else if (verb == "title") {
+            event = "TitleClick";
+            args.field = arg(2);
+        } else if (verb == "select") {
+            event = "Select";
+            args.row = std::atol(arg(2).c_str()) - 1;
+        } else if (verb == "navigate") {
+            args.text = arg(2);
+        } else if (verb == "key") {
+            event = "KeyUp";
+        }
+        if (!m.fire(name, event, args)) throw EngineError("у элемента " + name + " нет события " + event);
+        return true;
+    }
+    if (verb == "panels") {
+        requireStarted();
+        app_->mainWindow().afterEvent();
+        for (int i = 0; i <= 6; ++i) {
+            const app::Control& p = app_->model().get("StatusBar1.Panel" + std::to_string(i));
+            out_ << "panel " << i << ": \"" << p.text << "\" " << p.width << "\n";
+        }
+        return true;
     }
     return false;
 }

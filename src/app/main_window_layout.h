@@ -1,0 +1,15 @@
+// The controls of the main window (menus, the twelve tabs of the work area with their grids and
+// edit cards, the status bar), built into the headless form model from tables of the window's design.
+#pragma once
+
+#include "app/form/form_model.h"
+
+namespace zelt::app {
+
+// Adds every control whose window is TForm1; the form control TForm1 must already be in `model`.
+// Each caption label is added directly before the data-aware control it captions. Data-aware
+// controls carry the number of their table object as data source; the operational-information
+// boxes carry the number of the master table whose note file they show.
+void buildMainWindowControls(FormModel& model);
+
+}  // namespace zelt::app

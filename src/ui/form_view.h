@@ -1,0 +1,113 @@
+// The program's windows on the screen: one Qt widget for every control of the form model, kept
+// up to date from the model, and every user action passed to the handlers as an event.
+#pragma once
+
+#include "app/application.h"
+#include "app/form/form_model.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class QAction;
+class QButtonGroup;
+class QMainWindow;
+class QMenu;
+class QTableView;
+class QTabWidget;
+class QWidget;
+
+namespace zelt::ui {
+
+class FormDialog;
+class MainFrame;
+class TableGridModel;
+
+class FormView {
+public:
+    // Builds the widgets of every window of the running application and starts following the
+    // model. No window is shown yet.
+    explicit FormView(app::Application& app);
+    ~FormView();
+    FormView(const FormView&) = delete;
+    FormView& operator=(const FormView&) = delete;
+
+    // The top-level widget of a Form control (the main window is a QMainWindow), or null.
+    QWidget* window(const std::string& form) const;
+    QMainWindow* mainWindow() const;
+    // The widget of a control (for a tab: its page; for a menu: the drop-down), or null.
+    QWidget* widget(const std::string& control) const;
+    // The menu-bar action of a menu, menu item or separator, or null.
+    QAction* action(const std::string& control) const;
+    // The row model of a grid control, or null.
+    TableGridModel* gridModel(const std::string& grid) const;
+
+    // Shows the main window centred on the desktop, its client area the size of the Form control.
+    void showMain();
+    // Shows a window; a modal one runs until the model hides its Form control (or the user closes it).
+    void showForm(const std::string& form, bool modal);
+    // Fires the context menu's Popup, then builds it from its visible items. The caller owns it;
+    // each action's data is the item's control name.
+    QMenu* buildPopup(const std::string& popupMenu, QWidget* parent);
+
+    // Stops following the model and firing events: the application is about to stop.
+    void detach();
+    bool attached() const { return attached_; }
+
+    // Runs when the main window has closed, whoever closed it.
+    std::function<void()> onMainClosed;
+
+private:
+    struct Item {
+        app::ControlKind kind = app::ControlKind::Panel;
+        QPointer<QWidget> widget;
+        QPointer<QWidget> buddy;  // a caption label the view made for the control
+        QPointer<QAction> action;
+        QPointer<QMenu> menu;
+        QPointer<QTabWidget> tabs;  // a tab's page control
+        QPointer<QButtonGroup> radios;
+        TableGridModel* grid = nullptr;
+    };
+
+    // Building.
+    void buildWindow(const app::Control& form);
+    void buildMenu(const std::string& owner, QWidget* bar);
+    void addMenuEntry(const app::Control& c, QMenu* menu, QWidget* bar);
+    void buildStatusBar(const app::Control& bar, MainFrame* frame);
+    void buildContainer(const std::string& container, QWidget* host, bool columns);
+    QWidget* buildControl(const app::Control& c, QWidget* parent);
+    QWidget* buildPageControl(const app::Control& c, QWidget* parent);
+    QWidget* buildGrid(const app::Control& c, QWidget* parent);
+    QWidget* buildNavigator(const app::Control& c, QWidget* parent);
+    QWidget* buildRadioGroup(const app::Control& c, QWidget* parent);
+    void rebuildRadios(const app::Control& c);
+    void attachPopup(const app::Control& c, QWidget* w, QWidget* eventSource);
+    std::string captionFor(const app::Control& c) const;
+    void fillMenu(QMenu* menu, const std::string& owner);
+
+    // Model to view.
+    void apply(const app::Control& c);
+    void applyForm(const app::Control& c, Item& it);
+    void selectTab(const app::Control& pageControl);
+    void syncGridSelection(const std::string& grid);
+
+    // View to model.
+    void fire(const std::string& control, const std::string& event, const app::EventArgs& args = {});
+    void afterEvent();
+    void userClosedForm(const std::string& form);
+    app::Control* control(const std::string& name);
+
+    app::Application& app_;
+    std::map<std::string, Item> items_;
+    std::vector<std::string> windowOrder_;
+    QPointer<MainFrame> main_;
+    std::map<std::string, QPointer<QWidget>> windows_;
+    int updating_ = 0;   // > 0 while the view follows the model: widget signals are not user actions
+    bool attached_ = true;
+    std::string mainForm_;
+};
+
+}  // namespace zelt::ui

@@ -1,0 +1,221 @@
+#include "ui/grid_model.h"
+
+#include "ui/qt_text.h"
+
+#include <QApplication>
+#include <QPainter>
+
+#include <exception>
+
+namespace zelt::ui {
+
+namespace {
+
+// Enough rows for several screens of scrolling back and forth; dropped whole when full.
+constexpr int kCacheRows = 2000;
+
+}  // namespace
+
+TableGridModel::TableGridModel(store::Table* table, std::vector<app::GridColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)) {
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(0);
+    connect(&refreshTimer_, &QTimer::timeout, this, &TableGridModel::refreshNow);
+    if (table_) table_->dataSource().addLink(this);
+    resolveFields();
+    try {
+        count_ = table_ && table_->active() ? table_->recordCount() : 0;
+    } catch (const std::exception&) {
+        count_ = 0;
+    }
+}
+
+TableGridModel::~TableGridModel() { detach(); }
+
+void TableGridModel::detach() {
+    if (!table_) return;
+    table_->dataSource().removeLink(this);
+    table_ = nullptr;
+    schedule();
+}
+
+void TableGridModel::resolveFields() {
+    fieldIndexes_.clear();
+    rightAligned_.clear();
+    ageIndex_ = -1;
+    for (const app::GridColumn& c : columns_) {
+        int index = -1;
+        bool right = false;
+        if (table_) {
+            index = table_->layout().indexOf(c.field);
+            if (index >= 0) {
+                const store::FieldType t = table_->layout().fields[static_cast<size_t>(index)].type;
+                right = t == store::FieldType::Number || t == store::FieldType::AutoInc;
+            }
+        }
+        fieldIndexes_.push_back(index);
+        rightAligned_.push_back(right);
+    }
+    if (table_) ageIndex_ = table_->layout().indexOf("L");
+}
+
+void TableGridModel::setColumns(const std::vector<app::GridColumn>& columns) {
+    bool sameFields = columns.size() == columns_.size();
+    for (size_t i = 0; sameFields && i < columns.size(); ++i) sameFields = columns[i].field == columns_[i].field;
+    if (sameFields) {
+        columns_ = columns;
+        if (!columns_.empty()) emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(columns_.size()) - 1);
+        return;
+    }
+    beginResetModel();
+    columns_ = columns;
+    resolveFields();
+    cache_.clear();
+    endResetModel();
+}
+
+void TableGridModel::setColourAdults(bool on) {
+    if (on == colourAdults_) return;
+    colourAdults_ = on;
+    if (count_ > 0 && !columns_.empty()) emit dataChanged(index(0, 0), index(count_ - 1, columnCount() - 1));
+}
+
+void TableGridModel::setEditable(bool on) {
+    if (on == editable_) return;
+    editable_ = on;
+    if (count_ > 0 && !columns_.empty()) emit dataChanged(index(0, 0), index(count_ - 1, columnCount() - 1));
+}
+
+void TableGridModel::sourceChanged() { schedule(); }
+
+void TableGridModel::sourceDestroyed() {
+    table_ = nullptr;
+    schedule();
+}
+
+void TableGridModel::schedule() {
+    if (!refreshTimer_.isActive()) refreshTimer_.start();
+}
+
+void TableGridModel::refreshNow() {
+    refreshTimer_.stop();
+    int count = 0;
+    try {
+        count = table_ && table_->active() ? table_->recordCount() : 0;
+    } catch (const std::exception&) {
+        count = 0;
+    }
+    cache_.clear();
+    if (count != count_) {
+        beginResetModel();
+        count_ = count;
+        endResetModel();
+    } else if (count_ > 0 && !columns_.empty()) {
+        emit dataChanged(index(0, 0), index(count_ - 1, columnCount() - 1));
+    }
+    ++refreshes_;
+    emit refreshed();
+}
+
+TableGridModel::Row TableGridModel::row(int r) const {
+    if (!table_ || !table_->active()) return {};
+    // The record being edited shows what has been typed into it, not what is stored.
+    const bool editing = table_->state() == store::Table::State::Edit && table_->currentRow() == r;
+    if (!editing) {
+        const auto it = cache_.constFind(r);
+        if (it != cache_.constEnd()) return *it;
+    }
+    std::vector<int> wanted;
+    for (int f : fieldIndexes_)
+        if (f >= 0) wanted.push_back(f);
+    if (colourAdults_ && ageIndex_ >= 0) wanted.push_back(ageIndex_);
+    Row out;
+    try {
+        std::vector<std::string> texts;
+        if (editing) {
+            for (int f : wanted) texts.push_back(table_->textAt(f));
+        } else {
+            texts = table_->rowTexts(r, wanted);
+        }
+        ++rowsRead_;
+        size_t next = 0;
+        for (int f : fieldIndexes_) out.texts << (f >= 0 ? toQt(texts[next++]) : QString());
+        if (colourAdults_ && ageIndex_ >= 0) {
+            const auto age = store::parseNumber(texts[next]);
+            out.adult = age && *age >= 18;
+        }
+    } catch (const std::exception&) {
+        // The table changed under the view (a refresh is on its way): show the row empty.
+        return {};
+    }
+    if (editing) return out;
+    if (cache_.size() >= kCacheRows) cache_.clear();
+    return *cache_.insert(r, out);
+}
+
+int TableGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
+
+int TableGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant TableGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count_ || index.column() >= columnCount()) return {};
+    const size_t col = static_cast<size_t>(index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: {
+        const Row r = row(index.row());
+        return col < static_cast<size_t>(r.texts.size()) ? r.texts[static_cast<int>(col)] : QString();
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment((rightAligned_[col] ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
+    case AdultRole:
+        return colourAdults_ && row(index.row()).adult;
+    case Qt::BackgroundRole:
+        if (colourAdults_ && row(index.row()).adult) return kAdultRowColour;
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+    if (role == Qt::DisplayRole) return toQt(columns_[static_cast<size_t>(section)].title);
+    return {};
+}
+
+Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (editable_ && index.isValid()) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !editable_ || !index.isValid() || !onCellEdit) return false;
+    const std::string text = fromQt(value.toString());
+    if (text == fromQt(data(index, Qt::EditRole).toString())) return false;
+    cache_.remove(index.row());
+    onCellEdit(index.row(), columns_[static_cast<size_t>(index.column())].field, text);
+    return true;
+}
+
+void AdultRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    if (!index.data(TableGridModel::AdultRole).toBool()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    painter->save();
+    painter->fillRect(option.rect, kAdultRowColour);
+    const bool right = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight;
+    const QRect textRect = option.rect.adjusted(2, 2, -2, 0);
+    const QString text = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
+                                                        textRect.width());
+    painter->setFont(option.font);
+    painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
+    painter->drawText(textRect, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter->restore();
+}
+
+}  // namespace zelt::ui

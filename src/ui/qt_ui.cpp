@@ -1,0 +1,122 @@
+#include "ui/qt_ui.h"
+
+#include "ui/form_view.h"
+#include "ui/qt_text.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+namespace zelt::ui {
+
+namespace {
+
+// The title of the program's own message boxes.
+const char* const kProgramTitle = "Банк данных";
+
+}  // namespace
+
+void QtUi::attach(app::Application* app, FormView* view) {
+    app_ = app;
+    view_ = view;
+}
+
+QWidget* QtUi::dialogParent() const {
+    if (QWidget* active = QApplication::activeModalWidget()) return active;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    if (view_ && view_->mainWindow() && view_->mainWindow()->isVisible()) return view_->mainWindow();
+    return nullptr;
+}
+
+void QtUi::dialogClosed() {
+    if (app_ && app_->running()) app_->mainWindow().formActivate();
+}
+
+void QtUi::message(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, toQt(kProgramTitle), toQt(text), QMessageBox::Ok, dialogParent());
+    box.exec();
+    dialogClosed();
+}
+
+void QtUi::error(const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, toQt(kProgramTitle), toQt(text), QMessageBox::Ok, dialogParent());
+    box.exec();
+    dialogClosed();
+}
+
+bool QtUi::confirm(const std::string& caption, const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, toQt(caption), toQt(text), QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    const bool yes = box.exec() == QMessageBox::Yes;
+    dialogClosed();
+    return yes;
+}
+
+std::optional<std::string> QtUi::input(const std::string& caption, const std::string& prompt,
+                                       const std::string& prefill) {
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(toQt(caption));
+    dialog.setLabelText(toQt(prompt));
+    dialog.setTextValue(toQt(prefill));
+    dialog.setInputMode(QInputDialog::TextInput);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    dialogClosed();
+    if (!ok) return std::nullopt;
+    return fromQt(dialog.textValue());
+}
+
+std::optional<std::string> QtUi::password(const std::string& tableFile) {
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(toQt("Пароль"));
+    dialog.setLabelText(toQt("Введите пароль таблицы " + tableFile + ":"));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    dialogClosed();
+    if (!ok) return std::nullopt;
+    return fromQt(dialog.textValue());
+}
+
+void QtUi::showWindow(const std::string& form, bool modal) {
+    if (!view_) return;
+    view_->showForm(form, modal);
+    if (modal) dialogClosed();
+}
+
+void QtUi::openUrl(const std::string& url) {
+    const QString text = toQt(url);
+    // A document is a path; a link names its scheme (https:, mailto:).
+    const QUrl target = QFileInfo::exists(text) ? QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath())
+                                                : QUrl::fromUserInput(text);
+    QDesktopServices::openUrl(target);
+}
+
+QStringList QtUi::editorCandidates() {
+    QStringList out;
+    for (const char* variable : {"VISUAL", "EDITOR"}) {
+        const QString value = qEnvironmentVariable(variable).trimmed();
+        if (!value.isEmpty()) out << value;
+    }
+    out << "xdg-open" << "gedit" << "mousepad" << "kate" << "featherpad";
+    return out;
+}
+
+void QtUi::startEditor(const std::string& file) {
+    for (const QString& candidate : editorCandidates()) {
+        // An editor variable may carry its own arguments ("code --new-window").
+        QStringList args = QProcess::splitCommand(candidate);
+        if (args.isEmpty()) continue;
+        const QString program = args.takeFirst();
+        args << toQt(file);
+        if (QProcess::startDetached(program, args)) return;
+    }
+}
+
+}  // namespace zelt::ui

@@ -1,0 +1,81 @@
+// The few widgets that need more than a stock Qt widget gives: a label that reports clicks and
+// the mouse passing over it, a combo box that can be read-only, and the two kinds of window.
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMainWindow>
+
+#include <functional>
+
+namespace zelt::ui {
+
+// Lets a function watch another object's events; returning true swallows the event.
+class EventTap : public QObject {
+public:
+    using Filter = std::function<bool(QEvent*)>;
+    EventTap(QObject* watched, Filter f) : QObject(watched), filter_(std::move(f)) { watched->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override { return filter_(e); }
+
+private:
+    Filter filter_;
+};
+
+// A label reporting a click, a double click (a click first, as the desktop does) and the mouse
+// entering and leaving it.
+class EventLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> onClick, onDoubleClick, onEnter, onLeave;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+
+private:
+    bool pressed_ = false;
+    bool secondClick_ = false;
+};
+
+// An editable combo box; read-only it neither takes typing nor opens its list.
+class FormComboBox : public QComboBox {
+public:
+    explicit FormComboBox(QWidget* parent = nullptr);
+    void setReadOnly(bool on);
+    bool isReadOnly() const { return readOnly_; }
+    void showPopup() override;
+
+private:
+    bool readOnly_ = false;
+};
+
+// The main window. `onClose` runs when the window closes, whoever closed it.
+class MainFrame : public QMainWindow {
+public:
+    using QMainWindow::QMainWindow;
+    std::function<void()> onClose;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+};
+
+// Any other window of the program. `onUserClose` runs when the user (not the model) closes it.
+class FormDialog : public QDialog {
+public:
+    using QDialog::QDialog;
+    std::function<void()> onUserClose;
+    // Closes the window because the model hid it; a modal run returns.
+    void closeFromModel();
+    void done(int r) override;
+
+private:
+    bool closingFromModel_ = false;
+};
+
+}  // namespace zelt::ui
