@@ -51,6 +51,15 @@ void Application::start() {
             if (std::string(f.name) == "TForm4") {
                 about_ = std::make_unique<AboutWindow>(model_, ui_, dataDir_);
                 about_->formCreate();
+            } else if (std::string(f.name) == "TForm7") {
+                // The progress window: one smooth bar that the transfer and the check move.
+                Control bar;
+                bar.name = "ProgressBar1";
+                bar.kind = ControlKind::ProgressBar;
+                bar.parent = "TForm7";
+                bar.itemIndex = 0;
+                bar.width = 100;
+                model_.add(std::move(bar));
             } else if (std::string(f.name) == "TForm5") {
                 settings_ = std::make_unique<SettingsWindow>(model_, *main_, ui_);
                 dispatch([this] { settings_->formCreate(); });

@@ -135,6 +135,16 @@ int main(int argc, char** argv) {
             a.stop();
         }
 
+        // The register commands with their statistics.
+        for (const char* item : {"N49", "N50"}) {
+            t0 = Clock::now();
+            a.dispatch([&] { a.model().fire(item, "Click"); });
+            row(std::string("register command ").append(item).append(" with statistics").c_str(), msSince(t0),
+                rawScanMs(dir / (std::string(item) == "N49" ? "ZELT/ZELT.db" : "BDS/BDS.db"),
+                          std::string(item) == "N49" ? "ZELT" : "BDS"));
+        }
+        a.dispatch([&] { a.model().fire("N49", "Click"); });
+
         store::Table& minors = a.mainWindow().table(1);
         t0 = Clock::now();
         int n = 0;
