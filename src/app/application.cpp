@@ -87,6 +87,10 @@ const Control* Application::form(const std::string& name) const {
 }
 
 bool Application::dispatch(const std::function<void()>& handler) {
+    // A window of the program that closes during the event makes the main window active again.
+    std::vector<std::string> openWindows;
+    for (const std::string& f : forms_)
+        if (f != "TForm1" && model_.find(f) && model_.get(f).visible) openWindows.push_back(f);
     bool ok = false;
     try {
         handler();
@@ -102,6 +106,9 @@ bool Application::dispatch(const std::function<void()>& handler) {
         } catch (const EngineError& e) {
             ui_.error(e.what());
         }
+        bool closed = false;
+        for (const std::string& f : openWindows) closed = closed || !model_.get(f).visible;
+        if (closed) main_->formActivate();
         // "Выход": the main window closes once the event is over, which ends the program.
         if (main_->closeRequested()) stop();
     }

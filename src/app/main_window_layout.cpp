@@ -458,7 +458,10 @@ std::vector<GridColumn> gridColumns(const std::string& grid, const Layout& layou
 // The caption shown beside a field: the pick-list label's where there is one, else the grid title.
 std::string captionOf(const Layout& layout, const FieldDef& f) {
     const NamedLabel* named = findBinding(kLabels, layout.name, f.name);
-    return named ? named->caption : Layout::titleOf(f);
+    if (named) return named->caption;
+    // The leisure memo has neither a label in the layout nor a caption label of its own.
+    if (same(layout.name, "ZELT") && same(f.name, "Dosug")) return "Досуг";
+    return Layout::titleOf(f);
 }
 
 // Whether a memo box of a grid tab is one the editing switch opens.

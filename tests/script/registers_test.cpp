@@ -185,5 +185,18 @@ TEST_F(RegistersTest, MinorTypedOnTheCardIsStoredWithSvEqualN) {
     EXPECT_EQ(out, "6\t6\tНовиков\nDBEdit1: \"Новиков\" visible\n");
 }
 
+TEST_F(RegistersTest, SavingSettingsClosesTheRegistersUntilTheMainWindowIsActiveAgain) {
+    const std::string out = run(
+        "click N49\nclick N128\nstate Table9\nevent RadioGroup1 Click 2\nclick TForm5.Button1\nstate Table1\n"
+        "state Table9\nstate Table33\nclick N4\nshow TForm1\n");
+    EXPECT_EQ(out,
+              "window: TForm5 (modal)\n"
+              "Table9: closed, filter \"\" off, index \"\"\n"
+              "Table1: closed, filter \"\" off, index \"\"\n"
+              "Table9: browse, records 0, row 0, eof, bof, filter \"\" off, index \"\"\n"
+              "Table33: browse, records 0, row 0, eof, bof, filter \"\" off, index \"\"\n"
+              "error: программа не запущена (нет команды start)\n");
+}
+
 }  // namespace
 }  // namespace zelt
