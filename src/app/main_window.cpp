@@ -45,7 +45,9 @@ void MainWindow::refreshAges(store::Table& t) {
 void MainWindow::showWindow(const std::string& form) {
     model_.setVisible(form, true);
     ui_.showWindow(form, true);
-    formActivate();
+    // A modal window that has closed again makes the main window active; one still open (a script
+    // goes on while it is shown) does so when it closes.
+    if (!model_.get(form).visible) formActivate();
 }
 
 void MainWindow::registerHandlers() {
