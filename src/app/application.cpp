@@ -69,6 +69,7 @@ void Application::start() {
     }
     model_.setVisible("TForm1", true);
     main_->formActivate();
+    dispatch([] {});  // the controls show the records the start-up left current
 }
 
 void Application::stop() {

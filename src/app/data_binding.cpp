@@ -62,6 +62,13 @@ void DataBinder::refresh(Control& c) {
     }
 }
 
+void DataBinder::discardTyping(const std::string& name) {
+    Control* c = model_.find(name);
+    if (!c || !c->modified) return;
+    c->modified = false;
+    refresh(*c);
+}
+
 void DataBinder::flush() {
     for (const auto& l : links_)
         if (l->dirty) l->refreshAll();

@@ -26,6 +26,8 @@ public:
     void typed(const std::string& control, const std::string& text);
     // The control is left, or its record is about to be stored: typed text goes into the field.
     void writeBack(const std::string& control);
+    // Drops what was typed into the control (its field was just set by the program).
+    void discardTyping(const std::string& control);
     // The text a control shows now (brought up to date first).
     const std::string& shownText(const std::string& control);
     // Brings every control whose record changed up to date. The controls are refreshed lazily,

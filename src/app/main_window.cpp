@@ -13,7 +13,7 @@
 namespace zelt::app {
 
 MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clock& clock, FormModel& model)
-    : ui_(ui), clock_(clock), model_(model), session_(dataDir), tables_(session_), binder_(model, tables_) {
+    : ui_(ui), clock_(clock), model_(model), session_(dataDir), tables_(session_), binder_(model, tables_), editing_(*this) {
     Control form;
     form.name = "TForm1";
     form.kind = ControlKind::Form;
@@ -25,6 +25,7 @@ MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clo
     buildMainWindowControls(model_);
     binder_.bindAll();
     registerHandlers();
+    editing_.install();
     session_.setPasswordPrompt([this](const std::string& file) { return ui_.password(file); });
     editing::installRecordHooks(tables_, *this);
 }
@@ -133,7 +134,7 @@ void MainWindow::formCreate() {
             refreshAges(table(10));
             families.setEnabled(true);
         },
-        // Filling the pick lists from the list files joins here with the record-editing layer.
+        [this] { editing_.fillPickLists(); },
     };
     for (const auto& step : steps) {
         try {
@@ -176,7 +177,10 @@ void MainWindow::showMessage(const std::string& text) {
     formActivate();
 }
 
-void MainWindow::noteFileShown(int number, const std::filesystem::path& path) { shownNotes_[number] = path; }
+void MainWindow::noteFileShown(int number, const std::filesystem::path& path) {
+    shownNotes_[number] = path;
+    editing_.noteShown(number, path);
+}
 
 std::filesystem::path MainWindow::shownNoteFile(int number) const {
     const auto it = shownNotes_.find(number);

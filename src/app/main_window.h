@@ -6,6 +6,7 @@
 #include "app/clock.h"
 #include "app/data_binding.h"
 #include "app/form/form_model.h"
+#include "app/record_editing.h"
 #include "app/ui_services.h"
 #include "editing/record_hooks.h"
 #include "store/session.h"
@@ -43,7 +44,10 @@ public:
 
     DataBinder& binder() { return binder_; }
     // After every user event: the data-aware controls show their records again.
-    void afterEvent() { binder_.flush(); }
+    void afterEvent() {
+        binder_.flush();
+        editing_.flushNotes();
+    }
     // "Выход" was chosen: the main window closes when the current event is over.
     bool closeRequested() const { return closeRequested_; }
 
@@ -73,6 +77,7 @@ private:
     bool activating_ = false;
     bool closeRequested_ = false;
     DataBinder binder_;
+    RecordEditing editing_;
 };
 
 }  // namespace zelt::app

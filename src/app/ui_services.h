@@ -29,6 +29,9 @@ public:
     virtual void openUrl(const std::string& url) = 0;
     // Starts the desktop's text editor on a file without waiting; nothing when none can start.
     virtual void startEditor(const std::string& file) = 0;
+    // Reduces the desktop's clipboard to plain text that cp1251 can hold (rich text, pictures and
+    // other formats are dropped); nothing when the clipboard cannot be opened.
+    virtual void reduceClipboard() {}
 };
 
 }  // namespace zelt::app

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,8 @@ private:
     QWidget* buildNavigator(const app::Control& c, QWidget* parent);
     QWidget* buildRadioGroup(const app::Control& c, QWidget* parent);
     void rebuildRadios(const app::Control& c);
-    void attachPopup(const app::Control& c, QWidget* w, QWidget* eventSource);
+    // A context menu request on `w` opens the control's popup menu, when it names one.
+    void attachPopup(const app::Control& c, QWidget* w);
     std::string captionFor(const app::Control& c) const;
     void fillMenu(QMenu* menu, const std::string& owner);
 
@@ -102,9 +104,9 @@ private:
 
     app::Application& app_;
     std::map<std::string, Item> items_;
-    std::vector<std::string> windowOrder_;
     QPointer<MainFrame> main_;
     std::map<std::string, QPointer<QWidget>> windows_;
+    std::set<std::string> modalRuns_;  // forms whose modal run is under way
     int updating_ = 0;   // > 0 while the view follows the model: widget signals are not user actions
     bool attached_ = true;
     std::string mainForm_;

@@ -30,7 +30,9 @@ TableGridModel::TableGridModel(store::Table* table, std::vector<app::GridColumn>
     }
 }
 
-TableGridModel::~TableGridModel() { detach(); }
+TableGridModel::~TableGridModel() {
+    if (table_) table_->dataSource().removeLink(this);
+}
 
 void TableGridModel::detach() {
     if (!table_) return;

@@ -57,6 +57,7 @@ private:
 
 // The main window. `onClose` runs when the window closes, whoever closed it.
 class MainFrame : public QMainWindow {
+    Q_OBJECT
 public:
     using QMainWindow::QMainWindow;
     std::function<void()> onClose;
@@ -67,6 +68,7 @@ protected:
 
 // Any other window of the program. `onUserClose` runs when the user (not the model) closes it.
 class FormDialog : public QDialog {
+    Q_OBJECT
 public:
     using QDialog::QDialog;
     std::function<void()> onUserClose;

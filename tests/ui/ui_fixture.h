@@ -54,7 +54,7 @@ inline void writeSmallDemo(const std::filesystem::path& dir) {
 }
 
 class UiTest : public ::testing::Test {
-protected:
+public:  // the case tables reach the fixture from lambdas
     DataDir dir;
     RecordingUi dialogs;
     app::FixedClock clock{*parseDate(kToday)};
@@ -106,6 +106,11 @@ protected:
         W* w = qobject_cast<W*>(view->widget(control));
         EXPECT_NE(w, nullptr) << control;
         return w;
+    }
+
+    // Types text as keystrokes, one character after another (any alphabet).
+    static void type(QWidget* w, const QString& text) {
+        for (const QChar ch : text) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
 
     // Shows a window and waits until it can take the keyboard.

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,7 +28,7 @@ using app::ControlKind;
 
 // One small window with a control of each kind the card tabs use.
 class ViewTest : public UiTest {
-protected:
+public:
     void SetUp() override {
         UiTest::SetUp();
         if (HasFatalFailure()) return;
@@ -107,7 +108,7 @@ TEST_F(ViewTest, TypingFiresChangeWithTheTextAndLeavingFiresExit) {
         events.clear();
         QWidget* target = c.target(*this);
         view->widget(c.control)->setFocus(Qt::OtherFocusReason);
-        QTest::keyClicks(target, "Ив");
+        type(target, "Ив");
         ASSERT_EQ(events.size(), 2u) << c.control;
         EXPECT_EQ(events[0], std::string(c.control) + " Change text=И");
         EXPECT_EQ(events[1], std::string(c.control) + " Change text=Ив");
@@ -141,7 +142,7 @@ TEST_F(ViewTest, ModelTextReplacesTheEditOnlyWhenItDiffers) {
     QLineEdit* edit = widget<QLineEdit>("TestEdit");
     ASSERT_TRUE(edit);
     edit->setFocus();
-    QTest::keyClicks(edit, "Иванов");
+    type(edit, "Иванов");
     edit->setCursorPosition(2);
     model().setText("TestEdit", "Иванов");  // what the handler stored from the typing
     EXPECT_EQ(edit->cursorPosition(), 2) << "the user's caret stays where it was";
@@ -202,10 +203,18 @@ TEST_F(ViewTest, ModelStateReachesTheWidgets) {
 
 TEST_F(ViewTest, ClicksOnButtonsLabelsAndGroups) {
     showForm();
+    // What the window system delivers for a double click.
+    const auto doubleClick = [](QWidget* w, QPoint pos) {
+        QTest::mouseClick(w, Qt::LeftButton, {}, pos);
+        QTest::mousePress(w, Qt::LeftButton, {}, pos);
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(w, &dbl);
+        QTest::mouseRelease(w, Qt::LeftButton, {}, pos);
+    };
     QTest::mouseClick(view->widget("TestButton"), Qt::LeftButton);
     QTest::mouseClick(view->widget("TestLabel"), Qt::LeftButton);
-    QTest::mouseDClick(view->widget("TestLabel"), Qt::LeftButton);
-    QTest::mouseDClick(view->widget("TestGroup"), Qt::LeftButton, {}, QPoint(3, 3));
+    doubleClick(view->widget("TestLabel"), QPoint(3, 3));
+    doubleClick(view->widget("TestGroup"), QPoint(3, 3));
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
     QApplication::sendEvent(view->widget("TestLabel"), &enter);
     QEvent leave(QEvent::Leave);
@@ -234,7 +243,7 @@ TEST_F(ViewTest, NavigatorClickDoesNotLeaveTheFieldBeingTyped) {
     showForm();
     QLineEdit* edit = widget<QLineEdit>("TestEdit");
     edit->setFocus();
-    QTest::keyClicks(edit, "А");
+    type(edit, "А");
     QTest::mouseClick(view->widget("TestNavigator")->findChildren<QToolButton*>()[7], Qt::LeftButton);
     EXPECT_EQ(events, (std::vector<std::string>{"TestEdit Change text=А", "TestNavigator Click text=post"}));
 }
@@ -245,7 +254,7 @@ TEST_F(ViewTest, RadioItemChosenByTheUserIsAClickWithItsIndex) {
     const auto radios = box->findChildren<QRadioButton*>();
     ASSERT_EQ(radios.size(), 3);
     EXPECT_TRUE(radios[0]->isChecked());
-    QTest::mouseClick(radios[2], Qt::LeftButton);
+    QTest::mouseClick(radios[2], Qt::LeftButton, {}, QPoint(6, radios[2]->height() / 2));
     EXPECT_EQ(events, (std::vector<std::string>{"TestRadio Click text=2"}));
     EXPECT_EQ(model().get("TestRadio").itemIndex, 2);
     model().get("TestRadio").itemIndex = -1;
@@ -320,6 +329,15 @@ TEST_F(ViewTest, ModalFormClosedByTheUserIsHiddenInTheModel) {
     view->showForm("TFormTest", true);
     EXPECT_FALSE(form()->isVisible());
     EXPECT_FALSE(model().get("TFormTest").visible);
+}
+
+TEST_F(ViewTest, WindowClosedByTheUserMakesTheMainWindowActiveAgain) {
+    showForm();
+    // Activation opens the always-open parents' table: close it to see that it happens.
+    app.mainWindow().table(9).close();
+    form()->close();
+    EXPECT_FALSE(model().get("TFormTest").visible);
+    EXPECT_TRUE(app.mainWindow().table(9).active());
 }
 
 TEST_F(ViewTest, SmallWindowsAreToolWindows) {

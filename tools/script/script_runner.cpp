@@ -44,6 +44,7 @@ size_t wordsOf(const std::string& verb) {
     if (verb == "field") return 4;
     if (verb == "filter" || verb == "set") return 3;
     if (verb == "event") return 4;
+    if (verb == "choose") return 3;
     if (verb == "answer") return 3;
     return 64;
 }
@@ -279,6 +280,30 @@ bool ScriptRunner::command(const std::vector<std::string>& w, const std::string&
         }
         if (!m.fire(name, event, args)) throw EngineError("у элемента " + name + " нет события " + event);
         return true;
+    }
+    if (verb == "popup") {
+        // A context menu opened with the right mouse button: filled by its handler, then shown.
+        requireStarted();
+        app::FormModel& m = app_->model();
+        m.get(arg(1));
+        m.fire(arg(1), "Popup");
+        out_ << "menu " << arg(1) << ":";
+        for (const app::Control* item : m.childrenOf(arg(1)))
+            out_ << (item == m.childrenOf(arg(1)).front() ? " " : " | ")
+                 << (item->kind == app::ControlKind::Separator ? std::string("-") : item->caption);
+        out_ << "\n";
+        return true;
+    }
+    if (verb == "choose") {
+        requireStarted();
+        app::FormModel& m = app_->model();
+        const std::string caption = w.size() > 2 ? rest : std::string();
+        for (const app::Control* item : m.childrenOf(arg(1)))
+            if (item->kind == app::ControlKind::MenuItem && item->caption == caption) {
+                m.fire(item->name, "Click");
+                return true;
+            }
+        throw EngineError("в меню " + arg(1) + " нет пункта " + caption);
     }
     if (verb == "panels") {
         requireStarted();

@@ -1,0 +1,281 @@
+#include "app/record_editing.h"
+
+#include "app/age.h"
+#include "app/main_window.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "editing/entry_rules.h"
+#include "editing/list_file.h"
+#include "editing/note_files.h"
+#include "editing/pick_lists.h"
+#include "editing/rich_text.h"
+#include "store/tree.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace zelt::app {
+namespace {
+
+const char* const kCardTabs[] = {"TabSheet2", "TabSheet4", "TabSheet24", "TabSheet31"};
+
+// The operational-information boxes of each master table object, in loading order.
+const std::map<int, std::vector<const char*>>& noteBoxes() {
+    static const std::map<int, std::vector<const char*>> boxes = {
+        {1, {"RichEdit1", "RichEdit2"}}, {5, {"RichEdit3"}},  {9, {"RichEdit4", "RichEdit8"}}, {13, {"RichEdit5"}},
+        {33, {"RichEdit6", "RichEdit7"}}, {35, {"RichEdit9"}}, {41, {"RichEdit10", "RichEdit11"}},
+    };
+    return boxes;
+}
+
+int boxTable(const std::string& box) {
+    for (const auto& [table, names] : noteBoxes())
+        for (const char* n : names)
+            if (box == n) return table;
+    return 0;
+}
+
+// The table object whose card edits fields of `layout`.
+int cardTableOf(const std::string& layout) {
+    static const std::map<std::string, int> tables = {{"ZELT", 1}, {"PNU", 2},     {"PIR", 4},  {"BDS", 9},  {"SD", 10},
+                                                      {"PR", 12},  {"Prochie", 33}, {"Uch", 41}, {"PKOU", 43}};
+    return tables.at(layout);
+}
+
+std::string readBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    if (!in) throw EngineError("Не удаётся прочитать файл " + p.filename().string());
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Replaces a note file through a temporary file in the same folder, so a crash never leaves half a note.
+void writeAtomically(const std::filesystem::path& p, const std::string& bytes) {
+    const std::filesystem::path temp = p.string() + ".~tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << bytes;
+        out.flush();
+        if (!out) {
+            std::error_code ec;
+            std::filesystem::remove(temp, ec);
+            throw EngineError("Не удаётся записать файл " + p.filename().string());
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, p, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        throw EngineError("Не удаётся записать файл " + p.filename().string());
+    }
+}
+
+}  // namespace
+
+RecordEditing::RecordEditing(MainWindow& w) : w_(w) {}
+
+std::string RecordEditing::cardControl(int table, const std::string& field) const {
+    FormModel& m = w_.model();
+    for (const auto& c : m.controls()) {
+        if (c->dataSource != table || c->field != field) continue;
+        // Only the card's control: walk up to the tab it lies on.
+        for (std::string p = c->parent; !p.empty(); p = m.get(p).parent)
+            for (const char* tab : kCardTabs)
+                if (p == tab) return c->name;
+    }
+    return std::string();
+}
+
+void RecordEditing::install() {
+    FormModel& m = w_.model();
+    DataBinder& b = w_.binder();
+
+    for (const editing::ListLabel& l : editing::listLabels()) {
+        const std::string file = l.file;
+        m.on(l.label, l.singleClick ? "Click" : "DblClick", [this, file](const EventArgs&) { w_.ui().startEditor(file); });
+    }
+    for (const editing::AddressCopy& a : editing::addressCopies()) {
+        const std::string box = a.groupBox;
+        m.on(box, "DblClick", [this, box](const EventArgs&) { copyAddress(box); });
+    }
+    for (const editing::Normalised& n : editing::normalisedFields()) {
+        const int table = cardTableOf(n.table);
+        for (const auto* list : {&n.edits, &n.comboBoxes}) {
+            const bool combo = list == &n.comboBoxes;
+            for (const char* field : *list) {
+                const std::string name = cardControl(table, field);
+                if (name.empty()) continue;
+                m.on(name, "Exit", [this, name, combo](const EventArgs&) { capitaliseOnExit(name, combo); });
+            }
+        }
+    }
+    // The minor's date of birth stores his age at once; the leisure memo is stored when not empty.
+    const std::string birth = cardControl(1, "DR");
+    m.on(birth, "Exit", [this, &b, birth](const EventArgs&) {
+        b.writeBack(birth);
+        store::Table& t = w_.table(1);
+        t.edit();
+        t.post();
+        t.edit();
+        t.setNumber("L", ageInYears(w_.clock().today(), t.asDate("DR")));
+        t.post();
+    });
+    const std::string leisure = cardControl(1, "Dosug");
+    m.on(leisure, "Exit", [this, &b, leisure](const EventArgs&) {
+        b.writeBack(leisure);
+        if (b.shownText(leisure).empty()) return;
+        store::Table& t = w_.table(1);
+        t.edit();
+        t.post();
+    });
+
+    for (const editing::PhraseMenu& p : editing::phraseMenus()) {
+        Control menu;
+        menu.name = p.menu;
+        menu.kind = ControlKind::PopupMenu;
+        menu.parent = "TForm1";
+        m.add(std::move(menu));
+        const std::string name = p.menu;
+        m.on(name, "Popup", [this, name](const EventArgs&) { openPhraseMenu(name); });
+    }
+
+    for (const auto& [table, boxes] : noteBoxes()) {
+        for (const char* box : boxes) {
+            const std::string name = box;
+            m.on(name, "Change", [this, name](const EventArgs& a) {
+                Control& c = w_.model().get(name);
+                c.text = a.text;
+                w_.model().changed(c);
+                w_.ui().reduceClipboard();
+            });
+            m.on(name, "Exit", [this, name](const EventArgs&) { saveBox(name); });
+        }
+    }
+}
+
+void RecordEditing::fillPickLists() {
+    FormModel& m = w_.model();
+    for (auto& [combo, items] : editing::loadPickLists(w_.session().dataDir())) {
+        Control& c = m.get(combo);
+        c.items.insert(c.items.end(), items.begin(), items.end());
+        m.changed(c);
+    }
+    Control& sex = m.get(editing::kSexComboBox);
+    sex.items = editing::sexValues();
+    m.changed(sex);
+}
+
+void RecordEditing::capitaliseOnExit(const std::string& name, bool comboBox) {
+    DataBinder& b = w_.binder();
+    b.writeBack(name);  // leaving a data-aware control stores its text in the field first
+    const std::string text = b.shownText(name);
+    if (text.empty()) return;
+    Control& c = w_.model().get(name);
+    store::Table& t = w_.table(c.dataSource);
+    t.edit();
+    const std::string upper = editing::capitalised(text);
+    if (comboBox) {
+        t.setText(c.field, upper);
+    } else {
+        c.text = upper;
+        c.modified = true;
+        w_.model().changed(c);
+    }
+    t.post();
+}
+
+void RecordEditing::copyAddress(const std::string& groupBox) {
+    for (const editing::AddressCopy& a : editing::addressCopies()) {
+        if (groupBox != a.groupBox) continue;
+        const int table = cardTableOf(a.table);
+        DataBinder& b = w_.binder();
+        // The texts the source controls show, typed changes and empty values included.
+        std::string texts[5];
+        for (int i = 0; i < 5; ++i) texts[i] = b.shownText(cardControl(table, a.from[i]));
+        store::Table& t = w_.table(table);
+        t.edit();
+        for (int i = 0; i < 5; ++i) {
+            b.discardTyping(cardControl(table, a.into[i]));
+            t.setText(a.into[i], texts[i]);
+        }
+        t.post();
+    }
+}
+
+void RecordEditing::openPhraseMenu(const std::string& menuName) {
+    FormModel& m = w_.model();
+    if (!m.childrenOf(menuName).empty()) return;  // read once per run
+    std::string file;
+    for (const editing::PhraseMenu& p : editing::phraseMenus())
+        if (menuName == p.menu) file = p.file;
+    const std::vector<std::string> lines =
+        editing::readListFile(store::resolvePath(w_.session().dataDir(), file));
+    // Each line goes to the top of the menu, so the last line of the file comes first.
+    for (size_t i = lines.size(); i-- > 0;) {
+        Control item;
+        item.name = menuName + ".Item" + std::to_string(i + 1);
+        item.kind = lines[i] == "-" ? ControlKind::Separator : ControlKind::MenuItem;
+        item.parent = menuName;
+        item.caption = lines[i];
+        const std::string phrase = lines[i];
+        m.add(std::move(item));
+        if (phrase != "-")
+            m.on(menuName + ".Item" + std::to_string(i + 1), "Click",
+                 [this, menuName, phrase](const EventArgs&) { choosePhrase(menuName, phrase); });
+    }
+    m.changed(m.get(menuName));
+}
+
+void RecordEditing::choosePhrase(const std::string& menuName, const std::string& phrase) {
+    std::string control;
+    for (const editing::PhraseMenu& p : editing::phraseMenus())
+        if (menuName == p.menu) control = p.control;
+    FormModel& m = w_.model();
+    DataBinder& b = w_.binder();
+    Control& c = m.get(control);
+    store::Table& t = w_.table(c.dataSource);
+    t.edit();  // an empty detail inserts; an unposted master is stored first
+    const std::string shown = b.shownText(control);
+    c.text = control == editing::kPhraseEdit ? fitToField(phrase, editing::kPhraseEditLength)
+                                             : editing::withPhraseAdded(shown, phrase);
+    c.modified = true;
+    m.changed(c);
+    t.post();
+}
+
+void RecordEditing::noteShown(int number, const std::filesystem::path& path) { pendingNotes_[number] = path; }
+
+void RecordEditing::flushNotes() {
+    std::map<int, std::filesystem::path> pending;
+    pending.swap(pendingNotes_);
+    FormModel& m = w_.model();
+    for (const auto& [table, path] : pending) {
+        const auto boxes = noteBoxes().find(table);
+        if (boxes == noteBoxes().end()) continue;
+        const std::string bytes = readBytes(path);
+        const bool plain = store::hasPlainTextNotes(w_.tables().def(table).table);
+        const std::string text = plain ? utf8FromCp1251(bytes) : editing::readNote(bytes).text;
+        for (const char* box : boxes->second) {
+            Control& c = m.get(box);
+            if (c.text == text) continue;
+            c.text = text;
+            m.changed(c);
+        }
+    }
+}
+
+void RecordEditing::saveBox(const std::string& box) {
+    const int table = boxTable(box);
+    if (!w_.table(table).active()) return;  // no record to keep a note for
+    const std::string name = editing::noteFileOf(w_.tables(), table);
+    const std::filesystem::path path = editing::ensureNoteFile(w_.session().dataDir(), name);
+    const std::string& text = w_.model().get(box).text;
+    const bool plain = store::hasPlainTextNotes(w_.tables().def(table).table);
+    // Whatever was typed or pasted is stored in the box's default font.
+    writeAtomically(path, plain ? editing::plainNoteBytes(text) : editing::richTextFromPlain(text));
+}
+
+}  // namespace zelt::app

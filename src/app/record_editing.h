@@ -1,0 +1,40 @@
+// Entering records on the cards: pick lists in the combo boxes, list files opened from their
+// labels, capitalisation and posting on leaving a control, address copies, phrase menus, and the
+// operational-information boxes loaded from and saved to the note files.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace zelt::app {
+
+class MainWindow;
+
+class RecordEditing {
+public:
+    explicit RecordEditing(MainWindow& w);
+
+    // Adds the phrase menus and registers every handler of this unit.
+    void install();
+    // Start-up: fills the combo boxes from the list files.
+    void fillPickLists();
+    // Master table object `number` shows a record whose note file is `path`: its boxes load it
+    // when the event is over (a walk loads each record's file only into the model's memory once).
+    void noteShown(int number, const std::filesystem::path& path);
+    // Loads the notes shown since the last event into their boxes.
+    void flushNotes();
+
+private:
+    void capitaliseOnExit(const std::string& control, bool comboBox);
+    void copyAddress(const std::string& groupBox);
+    void openPhraseMenu(const std::string& menu);
+    void choosePhrase(const std::string& menu, const std::string& phrase);
+    void saveBox(const std::string& box);
+    std::string cardControl(int table, const std::string& field) const;
+
+    MainWindow& w_;
+    std::map<int, std::filesystem::path> pendingNotes_;
+};
+
+}  // namespace zelt::app

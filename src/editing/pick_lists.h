@@ -1,0 +1,38 @@
+// Pick lists: the list files that fill the combo boxes' drop-down lists at start-up, and the
+// caption labels whose double click opens a field's list file in the text editor.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zelt::editing {
+
+// One row of the load order: the file read at that step and the combo boxes it fills, in order.
+struct PickListRow {
+    int order;
+    const char* file;
+    std::vector<const char*> comboBoxes;
+};
+const std::vector<PickListRow>& pickListRows();
+
+// The combo box with a fixed list that reads no file.
+extern const char* const kSexComboBox;
+const std::vector<std::string>& sexValues();
+
+// Reads the list files in load order, steps 1 to 24 (a step without a row reads the previous file
+// again and adds nothing), creating missing files empty. The first file that cannot be created or
+// opened ends the loading silently; a read error after opening is an EngineError. Returns the
+// values for each combo box filled, in file order.
+std::map<std::string, std::vector<std::string>> loadPickLists(const std::filesystem::path& dataDir);
+
+// A caption label that opens a list file: on a double click, or on a single click for Label31.
+struct ListLabel {
+    const char* label;
+    const char* file;
+    bool singleClick;
+};
+const std::vector<ListLabel>& listLabels();
+
+}  // namespace zelt::editing

@@ -1,0 +1,251 @@
+// The main window as the user sees it: caption, menus, the hidden work area, the four register
+// commands chosen from the menu, the status bar, a grid of a register, and a picture of each register.
+#include "ui/grid_model.h"
+#include "ui_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <set>
+
+namespace zelt::testing {
+namespace {
+
+std::vector<std::string> texts(const QList<QAction*>& actions, bool visibleOnly) {
+    std::vector<std::string> out;
+    for (QAction* a : actions)
+        if (!a->isSeparator() && (!visibleOnly || a->isVisible())) out.push_back(a->text().toStdString());
+    return out;
+}
+
+class MainWindowTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        if (HasFatalFailure()) return;
+        build();
+        view->showMain();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->mainWindow()));
+    }
+    QMainWindow* main() { return view->mainWindow(); }
+    QMenu* menu(const char* title) {
+        for (QAction* a : main()->menuBar()->actions())
+            if (a->text() == title) return a->menu();
+        return nullptr;
+    }
+    // Chooses a command from the menu bar as the user does.
+    void choose(const char* item) {
+        QAction* a = view->action(item);
+        ASSERT_TRUE(a) << item;
+        a->trigger();
+        QApplication::processEvents();
+    }
+    // The top-level tab set of the work area.
+    QTabWidget* workArea() {
+        for (QTabWidget* t : main()->centralWidget()->findChildren<QTabWidget*>())
+            if (t->parentWidget() && !t->parentWidget()->inherits("QScrollArea") &&
+                !t->parentWidget()->parentWidget()->inherits("QScrollArea"))
+                return t;
+        return main()->centralWidget()->findChild<QTabWidget*>();
+    }
+    std::vector<std::string> visibleTabs() {
+        std::vector<std::string> out;
+        QTabWidget* t = workArea();
+        for (int i = 0; t && i < t->count(); ++i)
+            if (t->isTabVisible(i)) out.push_back(t->tabText(i).toStdString());
+        return out;
+    }
+    std::vector<const app::Control*> statusPanels() {
+        std::vector<const app::Control*> out;
+        for (const auto& c : model().controls())
+            if (c->kind == app::ControlKind::StatusPanel) out.push_back(c.get());
+        return out;
+    }
+    std::vector<QLabel*> panels() {
+        std::vector<QLabel*> out;
+        for (QLabel* l : main()->statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) out.push_back(l);
+        return out;
+    }
+};
+
+TEST_F(MainWindowTest, StartsAsTheMenuAndAnEmptyStatusBar) {
+    EXPECT_EQ(main()->windowTitle(), QString("Банк данных"));
+    EXPECT_EQ(texts(main()->menuBar()->actions(), false),
+              (std::vector<std::string>{"Админ", "Отчёты", "О программе", "Выход"}));
+    ASSERT_TRUE(menu("Админ"));
+    EXPECT_EQ(texts(menu("Админ")->actions(), true),
+              (std::vector<std::string>{"БД по несовершеннолетним", "БД по родителям", "БД по прочим",
+                                        "БД по учреждениям", "Разрешить редактирование таблиц", "Перенести данные",
+                                        "Проверка", "Настройки"}));
+    ASSERT_TRUE(menu("Отчёты"));
+    EXPECT_EQ(texts(menu("Отчёты")->actions(), true), (std::vector<std::string>{"Отчёт семьи (Контроль)"}))
+        << "only the family control report before a register is chosen";
+    ASSERT_TRUE(workArea());
+    EXPECT_FALSE(workArea()->isVisible()) << "the work area is hidden until a register is chosen";
+    const std::vector<int> widths = {170, 270, 170, 150, 150, 150, 50};
+    ASSERT_EQ(panels().size(), widths.size());
+    for (size_t i = 0; i < widths.size(); ++i) {
+        EXPECT_EQ(panels()[i]->width(), widths[i]) << i;
+        EXPECT_TRUE(panels()[i]->text().isEmpty()) << i;
+    }
+}
+
+TEST_F(MainWindowTest, ClientAreaIsFixedAndTheWindowCannotBeMaximised) {
+    const int menuHeight = main()->menuBar()->height();
+    EXPECT_EQ(main()->width(), 970);
+    EXPECT_EQ(main()->height() - menuHeight, 687);
+    EXPECT_EQ(main()->minimumSize(), main()->maximumSize());
+    EXPECT_FALSE(main()->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(main()->windowFlags() & Qt::WindowMinimizeButtonHint);
+}
+
+TEST_F(MainWindowTest, RegisterCommandsShowTheirTabsCaptionAndStatistics) {
+    const struct {
+        const char* item;
+        const char* caption;
+        std::vector<std::string> tabs;
+        int table;  // whose record count panel 0 begins with, after its prefix
+        const char* panel0;
+        const char* report;  // a report item only this register shows
+    } cases[] = {
+        {"N49", "Банк данных по несовершеннолетним", {"Несовершеннолетние", "БД несовершеннолетних", "Архив несовершеннолетние"}, 1, "Всего- ", "Универсальный (несовершеннолетние)"},
+        {"N50", "Банк данных по родителям", {"Родители", "БД родителей", "Архив родители"}, 0, "Всего семей- ", "Универсальный (родители)"},
+        {"N152", "Банк данных по прочим", {"Прочие", "БД прочие", "Архив прочие"}, 33, "Всего- ", nullptr},
+        {"N154", "Банк данных по учреждениям", {"Учреждения", "БД учреждения", "Архив учреждения"}, 0, "Рассмотрено - ", nullptr},
+    };
+    for (const auto& c : cases) {
+        choose(c.item);
+        EXPECT_FALSE(dialogs.anyError()) << c.item << ": " << dialogs.shown.back();
+        EXPECT_EQ(main()->windowTitle().toStdString(), c.caption);
+        EXPECT_TRUE(workArea()->isVisible()) << c.item;
+        EXPECT_EQ(visibleTabs(), c.tabs);
+        EXPECT_EQ(workArea()->tabText(workArea()->currentIndex()).toStdString(), c.tabs[0]) << "the grid tab is chosen";
+        const std::string panel0 = panels()[0]->text().toStdString();
+        if (c.table) {
+            EXPECT_EQ(panel0, c.panel0 + std::to_string(app.mainWindow().table(c.table).recordCount()));
+        } else {
+            EXPECT_EQ(panel0.rfind(c.panel0, 0), 0u) << panel0;
+        }
+        // Each panel shows its model text at its model width.
+        const auto models = statusPanels();
+        ASSERT_EQ(models.size(), panels().size());
+        for (size_t i = 0; i < models.size(); ++i) {
+            EXPECT_EQ(panels()[i], view->widget(models[i]->name)) << i;
+            EXPECT_EQ(panels()[i]->text().toStdString(), models[i]->text) << c.item << " panel " << i;
+            EXPECT_EQ(panels()[i]->width(), models[i]->width) << c.item << " panel " << i;
+        }
+        const auto reports = texts(menu("Отчёты")->actions(), true);
+        if (c.report) {
+            EXPECT_NE(std::find(reports.begin(), reports.end(), c.report), reports.end()) << c.item;
+        } else {
+            EXPECT_EQ(reports, (std::vector<std::string>{"Отчёт семьи (Контроль)"})) << c.item;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, MinorsGridShowsTheRegisterWithItsAdultsCyan) {
+    choose("N49");
+    auto* grid = qobject_cast<QTableView*>(view->widget("DBGrid1"));
+    ASSERT_TRUE(grid);
+    ui::TableGridModel* rows = view->gridModel("DBGrid1");
+    store::Table& t = app.mainWindow().table(1);
+    ASSERT_GT(t.recordCount(), 0);
+    EXPECT_EQ(rows->rowCount(), t.recordCount());
+    const int surname = t.fieldIndex("F");
+    int adult = -1;
+    for (int r = 0; r < t.recordCount() && adult < 0; ++r)
+        if (t.rowTexts(r, {t.fieldIndex("L")})[0] == "18") adult = r;
+    ASSERT_GE(adult, 0);
+    int column = -1;
+    for (int c = 0; c < rows->columnCount(); ++c)
+        if (rows->columns()[static_cast<size_t>(c)].field == "F") column = c;
+    ASSERT_GE(column, 0);
+    EXPECT_EQ(rows->index(adult, column).data().toString().toStdString(), t.rowTexts(adult, {surname})[0]);
+    EXPECT_EQ(rows->index(adult, column).data(Qt::BackgroundRole).value<QColor>(), QColor(0, 255, 255));
+}
+
+TEST_F(MainWindowTest, ChoosingAnotherTabIsTheWorkAreasChange) {
+    choose("N49");
+    QTabWidget* tabs = workArea();
+    const int archive = 4;  // "Архив несовершеннолетние"
+    ASSERT_EQ(tabs->tabText(archive), QString("Архив несовершеннолетние"));
+    tabs->setCurrentIndex(archive);
+    QApplication::processEvents();
+    EXPECT_EQ(panels()[0]->text().toStdString(), "Всего- " + std::to_string(app.mainWindow().table(5).recordCount()));
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindowAndEndsTheProgram) {
+    bool closed = false;
+    view->onMainClosed = [&] { closed = true; };
+    choose("N4");
+    QApplication::processEvents();
+    EXPECT_FALSE(app.running());
+    EXPECT_FALSE(main()->isVisible());
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(MainWindowTest, PictureOfEachRegister) {
+    const QString dir = QStringLiteral(ZELT_UI_SHOT_DIR);
+    QDir().mkpath(dir);
+    for (const char* item : {"N49", "N50", "N152", "N154"}) {
+        choose(item);
+        const QImage shot = main()->grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_EQ(shot.size(), main()->size());
+        const QString file = dir + "/register-" + item + ".png";
+        ASSERT_TRUE(shot.save(file)) << file.toStdString();
+        // A picture of a register is not one flat colour.
+        const QImage small = shot.scaled(32, 32);
+        std::set<QRgb> colours;
+        for (int y = 0; y < small.height(); ++y)
+            for (int x = 0; x < small.width(); ++x) colours.insert(small.pixel(x, y));
+        EXPECT_GT(colours.size(), 8u) << item;
+        if (std::string(item) == "N49" && qEnvironmentVariableIsSet("ZELT_UPDATE_SCREENSHOT")) {
+            EXPECT_TRUE(shot.save(QStringLiteral(ZELT_DOCS_DIR "/screenshot.png")));
+        }
+        // And each of the register's other tabs, chosen as the user does.
+        QTabWidget* tabs = workArea();
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (!tabs->isTabVisible(i) || i == tabs->currentIndex()) continue;
+            tabs->setCurrentIndex(i);
+            QApplication::processEvents();
+            EXPECT_TRUE(main()->grab().save(dir + QString("/register-%1-tab%2.png").arg(item).arg(i)));
+        }
+    }
+}
+
+TEST_F(MainWindowTest, SmallWindowsAtTheirSizeWithTheirContent) {
+    const QString dir = QStringLiteral(ZELT_UI_SHOT_DIR);
+    QDir().mkpath(dir);
+    const struct {
+        const char* form;
+        const char* caption;
+        QSize client;
+    } cases[] = {{"TForm4", "О программе", {334, 322}}, {"TForm5", "Настройки", {243, 108}}};
+    for (const auto& c : cases) {
+        view->showForm(c.form, false);
+        QWidget* w = view->window(c.form);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w)) << c.form;
+        EXPECT_EQ(w->windowTitle(), QString(c.caption));
+        // At least the client area the window was made with; more only where its content needs it.
+        EXPECT_GE(w->width(), c.client.width()) << c.form;
+        EXPECT_GE(w->height(), c.client.height()) << c.form;
+        EXPECT_TRUE(w->grab().save(dir + "/" + c.form + ".png"));
+        model().setVisible(c.form, false);
+        EXPECT_FALSE(w->isVisible());
+    }
+    auto* picture = qobject_cast<QLabel*>(view->widget("Image1"));
+    ASSERT_TRUE(picture);
+    EXPECT_FALSE(picture->pixmap().isNull()) << "the About picture is shown";
+}
+
+}  // namespace
+}  // namespace zelt::testing
