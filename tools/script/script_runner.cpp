@@ -15,13 +15,16 @@ std::vector<std::string> splitWords(const std::string& line, size_t maxWords, st
     size_t i = 0;
     rest.clear();
     while (i < line.size()) {
-        while (i < line.size() && line[i] == ' ') ++i;
-        if (i >= line.size()) break;
         if (words.size() + 1 == maxWords) {
+            // The text at the end of a line is taken as typed, leading blanks included, after the
+            // one blank that separates it from the words before.
+            if (line[i] == ' ') ++i;
             rest = line.substr(i);
             words.push_back(rest);
             break;
         }
+        while (i < line.size() && line[i] == ' ') ++i;
+        if (i >= line.size()) break;
         const size_t e = line.find(' ', i);
         words.push_back(line.substr(i, e == std::string::npos ? std::string::npos : e - i));
         i = e == std::string::npos ? line.size() : e;
