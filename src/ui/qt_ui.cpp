@@ -3,7 +3,11 @@
 #include "ui/form_view.h"
 #include "ui/qt_text.h"
 
+#include "base/text.h"
+
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -117,6 +121,22 @@ void QtUi::startEditor(const std::string& file) {
         args << toQt(file);
         if (QProcess::startDetached(program, args)) return;
     }
+}
+
+void QtUi::reduceClipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (!data) return;  // the clipboard cannot be opened
+    const QStringList formats = data->formats();
+    if (!data->hasText()) {
+        if (!formats.isEmpty()) clipboard->clear();
+        return;
+    }
+    // Plain text only, as cp1251 holds it: Cyrillic from Unicode sources stays, the rest becomes '?'.
+    const std::string utf8 = data->text().toStdString();
+    const QString plain = toQt(utf8FromCp1251(cp1251FromUtf8(utf8)));
+    const bool alreadyPlain = formats.size() == 1 && formats.front() == "text/plain" && plain == data->text();
+    if (!alreadyPlain) clipboard->setText(plain);
 }
 
 }  // namespace zelt::ui

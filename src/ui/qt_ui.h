@@ -29,6 +29,7 @@ public:
     void showWindow(const std::string& form, bool modal) override;
     void openUrl(const std::string& url) override;
     void startEditor(const std::string& file) override;
+    void reduceClipboard() override;
 
     // The editors tried in order: $VISUAL, $EDITOR, then the desktop's usual ones.
     static QStringList editorCandidates();

@@ -4,6 +4,9 @@
 #include "ui_fixture.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QInputDialog>
@@ -63,6 +66,24 @@ TEST_F(QtUiTest, ConfirmationIsTrueOnlyForYes) {
         EXPECT_EQ(text, QString("Удалить запись?"));
         EXPECT_EQ(icon, QMessageBox::Warning) << "the exclamation icon";
     }
+}
+
+TEST_F(QtUiTest, ClipboardIsReducedToPlainTextCp1251CanHold) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto* rich = new QMimeData;
+    rich->setHtml("<b>Иванов</b> \u2603");
+    rich->setText(QString::fromUtf8("Иванов \u2603"));
+    clipboard->setMimeData(rich);
+    dialogs.reduceClipboard();
+    EXPECT_EQ(clipboard->mimeData()->formats(), QStringList{"text/plain"});
+    EXPECT_EQ(clipboard->text(), QString::fromUtf8("Иванов ?"));
+
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    clipboard->setImage(picture);
+    dialogs.reduceClipboard();
+    const QMimeData* left = clipboard->mimeData();  // an emptied clipboard may hold no data at all
+    EXPECT_TRUE(!left || (!left->hasImage() && !left->hasText()));
 }
 
 TEST_F(QtUiTest, MessageAndErrorBoxesShowTheirTextWithOk) {
