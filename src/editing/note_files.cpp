@@ -1,10 +1,13 @@
 #include "editing/note_files.h"
 
 #include "base/error.h"
+#include "base/text.h"
+#include "editing/rich_text.h"
 #include "store/tree.h"
 
 #include <cmath>
 #include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace zelt::editing {
@@ -30,6 +33,16 @@ std::filesystem::path ensureNoteFile(const std::filesystem::path& dataDir, const
     if (!out) throw EngineError("Не удаётся создать файл " + storedName);
     store::noteCreatedFile(path);
     return path;
+}
+
+std::string notePlainText(store::TableSet& tables, int number) {
+    const std::filesystem::path path = store::resolvePath(tables.session().dataDir(), noteFileOf(tables, number));
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::string();
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (store::hasPlainTextNotes(tables.def(number).table)) return utf8FromCp1251(bytes.str());
+    return readNote(bytes.str()).text;
 }
 
 }  // namespace zelt::editing

@@ -17,4 +17,8 @@ std::string noteFileOf(store::TableSet& tables, int number);
 // is an EngineError with the file's name.
 std::filesystem::path ensureNoteFile(const std::filesystem::path& dataDir, const std::string& storedName);
 
+// The operational information of the current record of master table object `number` as plain
+// text, lines separated by CR LF, as the reports print it; "" when the record has no note file.
+std::string notePlainText(store::TableSet& tables, int number);
+
 }  // namespace zelt::editing

@@ -249,7 +249,7 @@ void FormView::addMenuEntry(const Control& c, QMenu* menu, QWidget* barWidget) {
     if (c.kind == ControlKind::Separator) {
         item.action = menu ? menu->addSeparator() : bar->addSeparator();
     } else if (c.kind == ControlKind::Menu || !children.empty()) {
-        QMenu* sub = menu ? menu->addMenu(toQt(c.caption)) : bar->addMenu(toQt(c.caption));
+        QMenu* sub = menu ? menu->addMenu(menuText(c.caption)) : bar->addMenu(menuText(c.caption));
         sub->setToolTipsVisible(true);
         item.menu = sub;
         item.action = sub->menuAction();
@@ -259,7 +259,7 @@ void FormView::addMenuEntry(const Control& c, QMenu* menu, QWidget* barWidget) {
         for (Control* child : children) addMenuEntry(*child, sub, nullptr);
         return;
     } else {
-        item.action = menu ? menu->addAction(toQt(c.caption)) : bar->addAction(toQt(c.caption));
+        item.action = menu ? menu->addAction(menuText(c.caption)) : bar->addAction(menuText(c.caption));
         QObject::connect(item.action.data(), &QAction::triggered, item.action.data(), [this, name] { fire(name, "Click"); });
     }
     item.action->setData(toQt(name));
@@ -273,11 +273,11 @@ void FormView::fillMenu(QMenu* menu, const std::string& owner) {
             menu->addSeparator();
         } else if (c->kind == ControlKind::MenuItem) {
             if (!app_.model().childrenOf(c->name).empty()) {
-                QMenu* sub = menu->addMenu(toQt(c->caption));
+                QMenu* sub = menu->addMenu(menuText(c->caption));
                 sub->setEnabled(c->enabled);
                 fillMenu(sub, c->name);
             } else {
-                QAction* a = menu->addAction(toQt(c->caption));
+                QAction* a = menu->addAction(menuText(c->caption));
                 a->setEnabled(c->enabled);
                 a->setData(toQt(c->name));
             }
@@ -365,7 +365,7 @@ void FormView::apply(const Control& c) {
     case ControlKind::Separator:
         if (it.action) {
             if (it.menu) it.menu->setTitle(toQt(c.caption));
-            else if (c.kind != ControlKind::Separator) it.action->setText(toQt(c.caption));
+            else if (c.kind != ControlKind::Separator) it.action->setText(menuText(c.caption));
             it.action->setVisible(c.visible);
             it.action->setEnabled(c.enabled);
             if (!c.hint.empty()) it.action->setToolTip(toQt(c.hint));

@@ -10,6 +10,8 @@
 namespace zelt::ui {
 
 inline QString toQt(const std::string& s) { return QString::fromStdString(s); }
+// A menu caption shown as typed: an '&' is a letter, not the mark of an accelerator key.
+inline QString menuText(const std::string& s) { return toQt(s).replace('&', "&&"); }
 inline std::string fromQt(const QString& s) { return s.toStdString(); }
 
 // Memo texts keep the CR LF line ends of the stored fields; Qt edits lines with LF.

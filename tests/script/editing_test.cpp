@@ -2,6 +2,7 @@
 // date of birth, pick lists, address copies, phrase menus and the operational-information boxes.
 #include "app/main_window.h"
 #include "base/text.h"
+#include "editing/note_files.h"
 #include "editing/rich_text.h"
 #include "script/script_runner.h"
 #include "support/test_support.h"
@@ -153,6 +154,14 @@ TEST_F(EditingTest, NoteFilesAreCreatedLoadedAndSavedAtomically) {
     EXPECT_NE(bytes.find("Microsoft Sans Serif"), std::string::npos);
     EXPECT_EQ(editing::readNote(bytes).text, "Живёт с бабушкой.\r\nУчится хорошо.");
     EXPECT_FALSE(std::filesystem::exists(dir / "ZELT/1.vrk.~tmp"));
+
+    // The reports read the same text back.
+    testing::RecordingUi ui;
+    app::FixedClock clock(40000);
+    app::Application a(dir.path(), ui, clock);
+    a.start();
+    a.mainWindow().table(1).first();
+    EXPECT_EQ(editing::notePlainText(a.mainWindow().tables(), 1), "Живёт с бабушкой.\r\nУчится хорошо.");
 }
 
 TEST_F(EditingTest, InstitutionNoteIsPlainCp1251Text) {
