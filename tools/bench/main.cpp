@@ -145,6 +145,14 @@ int main(int argc, char** argv) {
         }
         a.dispatch([&] { a.model().fire("N49", "Click"); });
 
+        // Leaving the surname edit of the minors' card: capitalised and posted.
+        t0 = Clock::now();
+        a.dispatch([&] {
+            a.model().fire("DBEdit1", "Change", {"иванов"});
+            a.model().fire("DBEdit1", "Exit");
+        });
+        row("leaving a control (capitalise and post)", msSince(t0), 0);
+
         store::Table& minors = a.mainWindow().table(1);
         t0 = Clock::now();
         int n = 0;
