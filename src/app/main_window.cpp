@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/age.h"
+#include "app/archive_commands.h"
 #include "app/grid_rules.h"
 #include "app/main_window_layout.h"
 #include "app/registers.h"
@@ -26,6 +27,7 @@ MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clo
     binder_.bindAll();
     registerHandlers();
     editing_.install();
+    installArchiveCommands(*this);
     session_.setPasswordPrompt([this](const std::string& file) { return ui_.password(file); });
     editing::installRecordHooks(tables_, *this);
 }

@@ -1,6 +1,7 @@
 #include "app/record_editing.h"
 
 #include "app/age.h"
+#include "app/cards.h"
 #include "app/main_window.h"
 #include "base/error.h"
 #include "base/text.h"
@@ -18,8 +19,6 @@
 
 namespace zelt::app {
 namespace {
-
-const char* const kCardTabs[] = {"TabSheet2", "TabSheet4", "TabSheet24", "TabSheet31"};
 
 // The operational-information boxes of each master table object, in loading order.
 const std::map<int, std::vector<const char*>>& noteBoxes() {
@@ -78,15 +77,7 @@ void writeAtomically(const std::filesystem::path& p, const std::string& bytes) {
 RecordEditing::RecordEditing(MainWindow& w) : w_(w) {}
 
 std::string RecordEditing::cardControl(int table, const std::string& field) const {
-    FormModel& m = w_.model();
-    for (const auto& c : m.controls()) {
-        if (c->dataSource != table || c->field != field) continue;
-        // Only the card's control: walk up to the tab it lies on.
-        for (std::string p = c->parent; !p.empty(); p = m.get(p).parent)
-            for (const char* tab : kCardTabs)
-                if (p == tab) return c->name;
-    }
-    return std::string();
+    return app::cardControl(w_.model(), table, field);
 }
 
 void RecordEditing::install() {

@@ -569,6 +569,19 @@ void Table::gotoBookmark(Bookmark b) {
     moveTo(static_cast<long>(it - ids_.begin()));
 }
 
+bool Table::tryGotoBookmark(Bookmark b) {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    if (b == 0 || std::find(ids_.begin(), ids_.end(), b) == ids_.end()) return false;
+    try {
+        gotoBookmark(b);
+    } catch (const EngineError&) {
+        return false;
+    }
+    return true;
+}
+
 void Table::gotoRow(long row) {
     requireActive();
     checkBrowseMode();

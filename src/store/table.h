@@ -99,6 +99,8 @@ public:
     bool isEmpty();
     Bookmark bookmark() const;
     void gotoBookmark(Bookmark b);
+    // Goes to the remembered record if it is still shown; false (and no move) when it is not.
+    bool tryGotoBookmark(Bookmark b);
     // Moves to the record at `row` (0-based) of the records shown, as a grid's row selection does.
     void gotoRow(long row);
     // Rereads the records shown (another object may have changed the file) and stays on the record.

@@ -1,0 +1,117 @@
+#include "app/filter_commands.h"
+
+#include "app/main_window.h"
+#include "base/date.h"
+#include "filter/filter_menus.h"
+
+#include <optional>
+#include <string>
+
+namespace zelt::app {
+namespace {
+
+// The card tab that edits the current record of a live master table; nullptr for the archives.
+const char* cardTabOf(int table) {
+    switch (table) {
+        case 1: return "TabSheet2";
+        case 9: return "TabSheet4";
+        default: return nullptr;
+    }
+}
+
+// The card's control bound to `field` of `table`; "" when the card has none. The grid tabs show
+// some of the same fields, so only a control lying on the card tab counts.
+std::string cardControl(const FormModel& m, int table, const std::string& field) {
+    const char* tab = cardTabOf(table);
+    if (!tab) return std::string();
+    for (const auto& c : m.controls()) {
+        if (c->dataSource != table || c->field != field) continue;
+        for (std::string p = c->parent; !p.empty(); p = m.get(p).parent)
+            if (p == tab) return c->name;
+    }
+    return std::string();
+}
+
+// Sets the new text first: a text the engine refuses leaves the table's filter and switch as they were.
+void applyFilter(store::Table& t, const std::string& text) {
+    t.setFilterText(text);
+    t.setFiltered(true);
+}
+
+void clearFilter(store::Table& t) {
+    t.setFilterText(std::string());
+    t.setFiltered(false);
+}
+
+void filterByField(MainWindow& w, int table, const filter::MenuEntry& e) {
+    std::string prefill;
+    if (!e.emptyPrefill) {
+        const std::string control = cardControl(w.model(), table, e.field);
+        if (!control.empty()) prefill = w.binder().shownText(control);
+    }
+    // Cancel filters all the same, by the value the dialog opened with.
+    const std::optional<std::string> answer = w.ui().input(filter::dialogCaptionOf(e), filter::promptOf(e), prefill);
+    const std::string value = answer ? *answer : prefill;
+    store::Table& t = w.table(table);
+    applyFilter(t, filter::appendTerm(t.filterText(), filter::comparison(e.field, e.form, value)));
+}
+
+void filterByYear(MainWindow& w, int table) {
+    const std::string proposed = std::to_string(civilFromSerial(w.clock().today()).year - 1);
+    const std::optional<std::string> answer = w.ui().input(filter::kYearCaption, filter::kYearPrompt, proposed);
+    store::Table& t = w.table(table);
+    applyFilter(t, filter::appendYearBounds(t.filterText(), answer ? *answer : proposed));
+}
+
+}  // namespace
+
+void installFilterMenus(MainWindow& w) {
+    FormModel& m = w.model();
+    for (const filter::FilterMenu& menu : filter::filterMenus()) {
+        Control popup;
+        popup.name = menu.menu;
+        popup.kind = ControlKind::PopupMenu;
+        popup.parent = "TForm1";
+        m.add(std::move(popup));
+
+        const int table = menu.table;
+        for (const filter::MenuEntry& e : menu.entries) {
+            Control item;
+            item.name = e.name;
+            item.kind = e.kind == filter::ItemKind::Separator ? ControlKind::Separator : ControlKind::MenuItem;
+            item.parent = menu.menu;
+            item.caption = e.caption;
+            m.add(std::move(item));
+
+            const filter::MenuEntry* entry = &e;  // the menus are static data
+            FormModel::Handler click;
+            switch (e.kind) {
+                case filter::ItemKind::Clear:
+                    click = [&w, table](const EventArgs&) { clearFilter(w.table(table)); };
+                    break;
+                case filter::ItemKind::Registered:
+                    click = [&w, table](const EventArgs&) {
+                        store::Table& t = w.table(table);
+                        applyFilter(t, filter::appendTerm(t.filterText(), filter::kRegisteredComparison));
+                    };
+                    break;
+                case filter::ItemKind::Field:
+                    click = [&w, table, entry](const EventArgs&) { filterByField(w, table, *entry); };
+                    break;
+                case filter::ItemKind::Year:
+                    click = [&w, table](const EventArgs&) { filterByYear(w, table); };
+                    break;
+                case filter::ItemKind::None:
+                    click = [](const EventArgs&) {};
+                    break;
+                case filter::ItemKind::Separator:
+                case filter::ItemKind::Delete:
+                case filter::ItemKind::Restore:
+                    break;
+            }
+            if (click) m.on(e.name, "Click", std::move(click));
+        }
+    }
+}
+
+}  // namespace zelt::app
