@@ -65,8 +65,12 @@ void Session::forget(sql::Connection& c) {
 void Session::commitAll() {
     std::vector<sql::Connection*> pending;
     pending.swap(inBatch_);
-    for (sql::Connection* c : pending)
+    for (sql::Connection* c : pending) {
         if (c->inTransaction()) c->exec("COMMIT");
+        // A long loop leaves a long journal: fold it into the file now rather than in the middle
+        // of the user's next post.
+        c->exec("PRAGMA wal_checkpoint(PASSIVE)");
+    }
 }
 
 }  // namespace zelt::store

@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +35,7 @@ public:
         ++errors;
         std::cerr << "error: " << t << "\n";
     }
-    bool confirm(const std::string&, const std::string&) override { return false; }
+    bool confirm(const std::string&, const std::string&) override { return true; }
     std::optional<std::string> input(const std::string&, const std::string&, const std::string&) override {
         return std::nullopt;
     }
@@ -146,14 +147,36 @@ int main(int argc, char** argv) {
         a.dispatch([&] { a.model().fire("N49", "Click"); });
 
         // Leaving the surname edit of the minors' card: capitalised and posted.
-        t0 = Clock::now();
-        a.dispatch([&] {
-            a.model().fire("DBEdit1", "Change", {"иванов"});
-            a.model().fire("DBEdit1", "Exit");
-        });
-        row("leaving a control (capitalise and post)", msSince(t0), 0);
+        // The first post after the start-up may also checkpoint the journal: time several.
+        double first = 0, best = 1e9;
+        for (int k = 0; k < 5; ++k) {
+            t0 = Clock::now();
+            a.dispatch([&] {
+                a.model().fire("DBEdit1", "Change", {"иванов"});
+                a.model().fire("DBEdit1", "Exit");
+            });
+            const double ms = msSince(t0);
+            if (k == 0) first = ms;
+            best = std::min(best, ms);
+        }
+        row("leaving a control, first time", first, 0);
+        row("leaving a control (capitalise and post)", best, 0);
 
         store::Table& minors = a.mainWindow().table(1);
+        // Taking the current minor off the register, and bringing him back.
+        minors.first();
+        minors.edit();
+        minors.setText("DCcU", "01.12.2026");
+        minors.setText("OCcU", "Исправление");
+        minors.post();
+        t0 = Clock::now();
+        a.dispatch([&] { a.model().fire("BitBtn1", "Click"); });
+        row("moving a minor with his details to the archive", msSince(t0), 0);
+        a.mainWindow().table(5).last();
+        t0 = Clock::now();
+        a.dispatch([&] { a.model().fire("N118", "Click"); });
+        row("restoring him from the archive", msSince(t0), 0);
+
         t0 = Clock::now();
         int n = 0;
         for (minors.first(); !minors.eof(); minors.next()) ++n;
