@@ -1,5 +1,6 @@
 #include "app/filter_commands.h"
 
+#include "app/cards.h"
 #include "app/main_window.h"
 #include "base/date.h"
 #include "filter/filter_menus.h"
@@ -9,28 +10,6 @@
 
 namespace zelt::app {
 namespace {
-
-// The card tab that edits the current record of a live master table; nullptr for the archives.
-const char* cardTabOf(int table) {
-    switch (table) {
-        case 1: return "TabSheet2";
-        case 9: return "TabSheet4";
-        default: return nullptr;
-    }
-}
-
-// The card's control bound to `field` of `table`; "" when the card has none. The grid tabs show
-// some of the same fields, so only a control lying on the card tab counts.
-std::string cardControl(const FormModel& m, int table, const std::string& field) {
-    const char* tab = cardTabOf(table);
-    if (!tab) return std::string();
-    for (const auto& c : m.controls()) {
-        if (c->dataSource != table || c->field != field) continue;
-        for (std::string p = c->parent; !p.empty(); p = m.get(p).parent)
-            if (p == tab) return c->name;
-    }
-    return std::string();
-}
 
 // Sets the new text first: a text the engine refuses leaves the table's filter and switch as they were.
 void applyFilter(store::Table& t, const std::string& text) {

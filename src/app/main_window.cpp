@@ -2,6 +2,7 @@
 
 #include "app/age.h"
 #include "app/archive_commands.h"
+#include "app/filter_commands.h"
 #include "app/grid_rules.h"
 #include "app/main_window_layout.h"
 #include "app/registers.h"
@@ -28,6 +29,7 @@ MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clo
     registerHandlers();
     editing_.install();
     installArchiveCommands(*this);
+    installFilterMenus(*this);
     session_.setPasswordPrompt([this](const std::string& file) { return ui_.password(file); });
     editing::installRecordHooks(tables_, *this);
 }
