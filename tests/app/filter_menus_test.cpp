@@ -68,11 +68,13 @@ TEST(FilterText, YearBoundsArePairedTerms) {
 
 // --------------------------------------------------------------------------- the program
 
-using Fields = std::vector<std::pair<const char*, std::string>>;
+using testing::Fields;
 
 class FilterMenusTest : public ::testing::Test {
 protected:
     testing::DataDir dir;
+
+    void seed(int table, const std::vector<Fields>& records) { testing::seedRecords(dir.path(), table, records); }
     testing::RecordingUi ui;
     app::FixedClock clock{*parseDate("15.03.2007")};
     std::unique_ptr<app::Application> program;
@@ -81,23 +83,6 @@ protected:
         if (program) program->stop();
     }
 
-    // Writes records as the program would have stored them: masters with Sv = N.
-    void seed(int table, const std::vector<Fields>& records) {
-        store::Session s(dir.path());
-        s.addPassword(app::kTablePassword);
-        store::TableSet tables(s);
-        for (int n = 1; n <= 48; ++n) tables.dataSource(n).setEnabled(false);
-        store::Table& t = tables.table(table);
-        t.open();
-        for (const Fields& f : records) {
-            t.append();
-            for (const auto& [name, value] : f) t.setText(name, value);
-            t.post();
-            t.edit();
-            t.setNumber("Sv", t.asNumber("N"));
-            t.post();
-        }
-    }
     // Starts the program and chooses a register ("N49" minors, "N50" parents).
     void start(const char* registerItem) {
         program = std::make_unique<app::Application>(dir.path(), ui, clock);

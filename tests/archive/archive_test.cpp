@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "script/script_runner.h"
 #include "store/table_set.h"
+#include "support/script_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,30 +15,15 @@
 namespace zelt {
 namespace {
 
-using Fields = std::vector<std::pair<const char*, const char*>>;
+using testing::Fields;
 
 class ArchiveTest : public ::testing::Test {
 protected:
     testing::DataDir dir;
 
-    void seed(int table, const std::vector<Fields>& records) {
-        store::Session s(dir.path());
-        s.addPassword(app::kTablePassword);
-        store::TableSet tables(s);
-        for (int n = 1; n <= 48; ++n) tables.dataSource(n).setEnabled(false);
-        store::Table& t = tables.table(table);
-        t.open();
-        for (const Fields& f : records) {
-            t.append();
-            for (const auto& [name, value] : f) t.setText(name, value);
-            t.post();
-            if (tables.def(table).masterSource == 0 && t.asNumber("Sv") == 0) {
-                t.edit();
-                t.setNumber("Sv", t.asNumber("N"));
-                t.post();
-            }
-        }
-    }
+    void seed(int table, const std::vector<Fields>& records) { testing::seedRecords(dir.path(), table, records); }
+    std::string run(const std::string& script) { return testing::runScript(dir.path(), script); }
+
     // Three minors; the second has two court proceedings, one prevention record and a note.
     void seedMinors() {
         seed(1, {{{"F", "Первый"}},
@@ -46,13 +32,6 @@ protected:
         seed(2, {{{"Sv", "2"}, {"MeraSud", "Штраф"}}, {{"Sv", "2"}, {"MeraSud", "Арест"}}, {{"Sv", "1"}, {"MeraSud", "Чужое"}}});
         seed(4, {{{"Sv", "2"}, {"SubProf", "ПДН"}}});
         std::ofstream(dir / "ZELT/2.vrk") << "{\\rtf1 note}";
-    }
-    std::string run(const std::string& script) {
-        std::ostringstream out;
-        script::ScriptRunner runner(dir.path(), out);
-        std::istringstream in("today 01.06.2006\nstart\n" + script);
-        runner.run(in);
-        return out.str();
     }
 };
 

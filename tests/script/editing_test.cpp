@@ -5,6 +5,7 @@
 #include "editing/note_files.h"
 #include "editing/rich_text.h"
 #include "script/script_runner.h"
+#include "support/script_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,8 @@ class EditingTest : public ::testing::Test {
 protected:
     testing::DataDir dir;
 
-    std::string run(const std::string& script) {
-        std::ostringstream out;
-        script::ScriptRunner runner(dir.path(), out);
-        std::istringstream in("today 01.06.2006\nstart\n" + script);
-        runner.run(in);
-        return out.str();
-    }
+    std::string run(const std::string& script) { return testing::runScript(dir.path(), script); }
+
     // List files are cp1251 on disk.
     void writeList(const std::string& name, const std::string& utf8) {
         std::ofstream(dir / name, std::ios::binary) << cp1251FromUtf8(utf8);

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "script/script_runner.h"
 #include "store/table_set.h"
+#include "support/script_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -16,30 +17,11 @@ class FilterMenusScriptTest : public ::testing::Test {
 protected:
     testing::DataDir dir;
 
+    std::string run(const std::string& script) { return testing::runScript(dir.path(), script); }
+
     void seedMinors() {
-        store::Session s(dir.path());
-        s.addPassword(app::kTablePassword);
-        store::TableSet tables(s);
-        for (int n = 1; n <= 48; ++n) tables.dataSource(n).setEnabled(false);
-        store::Table& t = tables.table(1);
-        t.open();
-        const std::pair<const char*, const char*> names[] = {{"Иванов", "Иван"}, {"Петров", "Иван"}, {"Иванов", "Пётр"}};
-        for (const auto& [f, i] : names) {
-            t.append();
-            t.setText("F", f);
-            t.setText("I", i);
-            t.post();
-            t.edit();
-            t.setNumber("Sv", t.asNumber("N"));
-            t.post();
-        }
-    }
-    std::string run(const std::string& script) {
-        std::ostringstream out;
-        script::ScriptRunner runner(dir.path(), out);
-        std::istringstream in("today 01.06.2006\nstart\n" + script);
-        EXPECT_TRUE(runner.run(in));
-        return out.str();
+        testing::seedRecords(dir.path(), 1,
+                             {{{"F", "Иванов"}, {"I", "Иван"}}, {{"F", "Петров"}, {"I", "Иван"}}, {{"F", "Иванов"}, {"I", "Пётр"}}});
     }
 };
 

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "script/script_runner.h"
 #include "store/table_set.h"
+#include "support/script_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,31 +14,15 @@
 namespace zelt {
 namespace {
 
-using Fields = std::vector<std::pair<const char*, const char*>>;
+using testing::Fields;
 
 class RegistersTest : public ::testing::Test {
 protected:
     testing::DataDir dir;
 
-    // Writes records as the program would have stored them: masters with Sv = N.
-    void seed(int table, const std::vector<Fields>& records) {
-        store::Session s(dir.path());
-        s.addPassword(app::kTablePassword);
-        store::TableSet tables(s);
-        for (int n = 1; n <= 48; ++n) tables.dataSource(n).setEnabled(false);
-        store::Table& t = tables.table(table);
-        t.open();
-        for (const Fields& f : records) {
-            t.append();
-            for (const auto& [name, value] : f) t.setText(name, value);
-            t.post();
-            if (tables.def(table).masterSource == 0 && t.asNumber("Sv") == 0) {
-                t.edit();
-                t.setNumber("Sv", t.asNumber("N"));
-                t.post();
-            }
-        }
-    }
+    void seed(int table, const std::vector<Fields>& records) { testing::seedRecords(dir.path(), table, records); }
+    std::string run(const std::string& script) { return testing::runScript(dir.path(), script); }
+
     void seedMinors() {
         seed(1, {{{"F", "Иванов"}, {"Zan", "Школа"}, {"DKDN", "01.02.2005"}},
                  {{"F", "Петров"}, {"Zan", "Школа"}},
@@ -45,13 +30,6 @@ protected:
                  {{"F", "Козлов"}, {"Zan", "Не занят"}},
                  {{"F", "Смирнов"}, {"Zan", "Училище"}, {"DKDN", "01.04.2005"}}});
         seed(3, {{{"Sv", "1"}}, {{"Sv", "2"}}, {{"Sv", "5"}}, {{"Sv", "5"}}});
-    }
-    std::string run(const std::string& script) {
-        std::ostringstream out;
-        script::ScriptRunner runner(dir.path(), out);
-        std::istringstream in("today 01.06.2006\nstart\n" + script);
-        runner.run(in);
-        return out.str();
     }
 };
 

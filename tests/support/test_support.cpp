@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include "app/main_window.h"
+#include "store/table_set.h"
 #include "store/tree_init.h"
 
 #include <atomic>
@@ -60,6 +61,25 @@ std::string readFile(const std::filesystem::path& p) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void seedRecords(const std::filesystem::path& dir, int table, const std::vector<Fields>& records) {
+    store::Session s(dir);
+    s.addPassword(app::kTablePassword);
+    store::TableSet tables(s);
+    for (int n = 1; n <= 48; ++n) tables.dataSource(n).setEnabled(false);
+    store::Table& t = tables.table(table);
+    t.open();
+    for (const Fields& f : records) {
+        t.append();
+        for (const auto& [name, value] : f) t.setText(name, value);
+        t.post();
+        if (tables.def(table).masterSource == 0 && t.asNumber("Sv") == 0) {
+            t.edit();
+            t.setNumber("Sv", t.asNumber("N"));
+            t.post();
+        }
+    }
 }
 
 }  // namespace zelt::testing

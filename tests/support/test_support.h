@@ -50,4 +50,10 @@ public:
 
 std::string readFile(const std::filesystem::path& p);
 
+// Field name -> text of one record to seed.
+using Fields = std::vector<std::pair<std::string, std::string>>;
+// Writes records into table object `table` of the data directory as the program would have
+// stored them, without any hook: a master gets Sv = N, a detail keeps the Sv it is given.
+void seedRecords(const std::filesystem::path& dir, int table, const std::vector<Fields>& records);
+
 }  // namespace zelt::testing

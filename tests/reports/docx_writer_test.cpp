@@ -1,0 +1,146 @@
+// The .docx package: the stored ZIP container read back by Python's zipfile, and the XML parts.
+#include "reports/docx_writer.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "base/error.h"
+
+namespace zelt::reports {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Checks every CRC and that each part is well-formed XML, then unpacks the archive.
+const char* const kCheckScript = R"(import sys, zipfile, xml.dom.minidom
+z = zipfile.ZipFile(sys.argv[1])
+bad = z.testzip()
+if bad is not None:
+    sys.exit('bad CRC in ' + bad)
+for name in z.namelist():
+    xml.dom.minidom.parseString(z.read(name))
+z.extractall(sys.argv[2])
+)";
+
+class DocxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("zelt-docx-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Writes the document, checks the archive with Python and returns the unpacked folder.
+    fs::path writeAndUnpack(const Document& doc) {
+        fs::path file = writeDocx(doc, dir);
+        EXPECT_TRUE(fs::exists(file));
+        EXPECT_EQ(file.parent_path(), dir);
+        EXPECT_EQ(file.extension(), ".docx");
+        fs::path script = dir / "check.py";
+        std::ofstream(script) << kCheckScript;
+        fs::path out = dir / "unpacked";
+        std::string cmd = "python3 '" + script.string() + "' '" + file.string() + "' '" +
+                          out.string() + "'";
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        return out;
+    }
+
+    fs::path dir;
+};
+
+TEST(ZipTest, Crc32MatchesStandardCheckValue) {
+    EXPECT_EQ(crc32("123456789"), 0xCBF43926u);
+    EXPECT_EQ(crc32(""), 0u);
+}
+
+TEST_F(DocxTest, ReportFeaturesReachTheXml) {
+    Document doc;
+    doc.setOrientation(1);
+    doc.setSpellingCheck(false);
+    doc.setGrammarCheck(false);
+    Selection& s = doc.selection();
+    s.fontSize(9);
+    s.insertAfter("Список детей & <семей>\r");
+    s.setBold(true);
+    s.setAlignment(1);
+    s.collapse();
+    Table& t = s.tablesAdd(2, 3);
+    t.setColumnWidth(1, 30);
+    t.setColumnWidth(2, 100);
+    t.setColumnWidth(3, 50.5);
+    t.cell(1, 1).setText("№");
+    t.cell(1, 2).setText("Мать\rОтец");
+    t.merge(1, 2, 3);
+    t.autoFormat(16);
+    t.select();
+    s.collapse();
+    s.insertAfter("конец");
+
+    fs::path out = writeAndUnpack(doc);
+    std::string xml = readFile(out / "word" / "document.xml");
+    for (const char* expected : {
+             "<w:b/>",
+             "<w:sz w:val=\"18\"/>",
+             "<w:jc w:val=\"center\"/>",
+             "Список детей &amp; &lt;семей&gt;",
+             "<w:gridCol w:w=\"600\"/><w:gridCol w:w=\"2000\"/><w:gridCol w:w=\"1010\"/>",
+             "<w:gridSpan w:val=\"2\"/>",
+             "<w:tcW w:w=\"3010\" w:type=\"dxa\"/>",
+             "Мать</w:t><w:br/><w:t xml:space=\"preserve\">Отец",
+             "<w:insideV w:val=\"single\"",
+             "<w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\"/>",
+             "конец",
+         })
+        EXPECT_NE(xml.find(expected), std::string::npos) << expected;
+    // The closing text follows the table, not a cell of it.
+    EXPECT_GT(xml.find("конец"), xml.find("</w:tbl>"));
+    std::string settings = readFile(out / "word" / "settings.xml");
+    EXPECT_NE(settings.find("<w:hideSpellingErrors/>"), std::string::npos);
+    EXPECT_NE(settings.find("<w:hideGrammaticalErrors/>"), std::string::npos);
+    for (const char* part : {"[Content_Types].xml", "_rels/.rels", "word/styles.xml",
+                             "word/_rels/document.xml.rels"})
+        EXPECT_TRUE(fs::exists(out / part)) << part;
+}
+
+TEST_F(DocxTest, PortraitSimpleTableAndProofingOn) {
+    Document doc;
+    Table& t = doc.selection().tablesAdd(1, 1);
+    t.autoFormat(1);
+    std::string xml = readFile(writeAndUnpack(doc) / "word" / "document.xml");
+    EXPECT_NE(xml.find("<w:pgSz w:w=\"11906\" w:h=\"16838\" w:orient=\"portrait\"/>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("<w:tblBorders><w:top "), std::string::npos);
+    EXPECT_EQ(xml.find("<w:insideH "), std::string::npos);
+    std::string settings = readFile(dir / "unpacked" / "word" / "settings.xml");
+    EXPECT_EQ(settings.find("hideSpellingErrors"), std::string::npos);
+}
+
+TEST_F(DocxTest, EachWriteMakesNewFile) {
+    Document doc;
+    doc.selection().insertAfter("a");
+    fs::path first = writeDocx(doc, dir);
+    doc.selection().insertAfter("b");
+    fs::path second = writeDocx(doc, dir);
+    EXPECT_NE(first, second);
+    EXPECT_NE(readFile(first), readFile(second));
+}
+
+TEST_F(DocxTest, MissingDirectoryIsEngineError) {
+    Document doc;
+    EXPECT_THROW(writeDocx(doc, dir / "absent"), EngineError);
+}
+
+}  // namespace
+}  // namespace zelt::reports

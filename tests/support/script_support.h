@@ -1,0 +1,13 @@
+// Running a script of user actions against the program in a test's data directory.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace zelt::testing {
+
+// Starts the program in `dir` on 01.06.2006, runs the script lines after that and returns what the
+// user would have seen. A line the driver does not understand fails the calling test.
+std::string runScript(const std::filesystem::path& dir, const std::string& script);
+
+}  // namespace zelt::testing
