@@ -3,6 +3,8 @@
 #include "app/age.h"
 #include "app/archive_commands.h"
 #include "app/filter_commands.h"
+#include "app/report_commands.h"
+#include "reports/docx_writer.h"
 #include "app/grid_rules.h"
 #include "app/main_window_layout.h"
 #include "app/registers.h"
@@ -30,6 +32,7 @@ MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clo
     editing_.install();
     installArchiveCommands(*this);
     installFilterMenus(*this);
+    installReportCommands(*this);
     session_.setPasswordPrompt([this](const std::string& file) { return ui_.password(file); });
     editing::installRecordHooks(tables_, *this);
 }
@@ -90,6 +93,12 @@ void MainWindow::registerHandlers() {
         }
     }
     registerGridHandlers(*this);
+}
+
+void MainWindow::showReport(std::unique_ptr<reports::Document> document) {
+    const std::filesystem::path path = reports::writeDocx(*document, std::filesystem::temp_directory_path());
+    lastReport_ = std::move(document);
+    ui_.openDocument(path.string());
 }
 
 void MainWindow::setPhoneDigits(int digits) {

@@ -7,6 +7,7 @@
 #include "app/data_binding.h"
 #include "app/form/form_model.h"
 #include "app/record_editing.h"
+#include "reports/document.h"
 #include "app/ui_services.h"
 #include "editing/record_hooks.h"
 #include "store/session.h"
@@ -61,6 +62,11 @@ public:
     // table object, and the width of their grid columns.
     void setPhoneDigits(int digits);
 
+    // Writes a finished report as a new document in the user's temporary folder and opens it.
+    void showReport(std::unique_ptr<reports::Document> document);
+    // The last report typed in this run, nothing before the first.
+    const reports::Document* lastReport() const { return lastReport_.get(); }
+
     // Rewrites the age field L of every record `t` shows from its date of birth DR.
     void refreshAges(store::Table& t);
 
@@ -78,6 +84,7 @@ private:
     bool closeRequested_ = false;
     DataBinder binder_;
     RecordEditing editing_;
+    std::unique_ptr<reports::Document> lastReport_;
 };
 
 }  // namespace zelt::app

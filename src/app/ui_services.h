@@ -32,6 +32,8 @@ public:
     // Reduces the desktop's clipboard to plain text that cp1251 can hold (rich text, pictures and
     // other formats are dropped); nothing when the clipboard cannot be opened.
     virtual void reduceClipboard() {}
+    // Asks the desktop to open a document just written (a report) in the word processor.
+    virtual void openDocument(const std::string& path) { openUrl("file://" + path); }
 };
 
 }  // namespace zelt::app

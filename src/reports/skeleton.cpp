@@ -2,7 +2,12 @@
 
 namespace zelt::reports {
 
-std::string fieldText(const store::Table& t, const char* field) { return t.asText(field); }
+std::string fieldText(const store::Table& t, const char* field) {
+    // A memo's line ends (CR LF as typed) become the one paragraph mark the documents know.
+    std::string text = t.asText(field);
+    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at + 1, 1);
+    return text;
+}
 
 std::string fullName(const store::Table& t) {
     return fieldText(t, "F") + " " + fieldText(t, "I") + " " + fieldText(t, "O");

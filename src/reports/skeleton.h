@@ -59,6 +59,8 @@ public:
     int appendRow(int table);
     // The closing: the table format applied to the tables given (none for 0).
     void close(int format, const std::vector<int>& tables);
+    // The typed document, for writing out; the writer is done.
+    std::unique_ptr<Document> release() { return std::move(doc_); }
 
 private:
     std::unique_ptr<Document> doc_;

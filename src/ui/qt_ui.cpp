@@ -139,4 +139,8 @@ void QtUi::reduceClipboard() {
     if (!alreadyPlain) clipboard->setText(plain);
 }
 
+void QtUi::openDocument(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(toQt(path)));
+}
+
 }  // namespace zelt::ui

@@ -30,6 +30,7 @@ public:
     void openUrl(const std::string& url) override;
     void startEditor(const std::string& file) override;
     void reduceClipboard() override;
+    void openDocument(const std::string& path) override;
 
     // The editors tried in order: $VISUAL, $EDITOR, then the desktop's usual ones.
     static QStringList editorCandidates();

@@ -2,6 +2,7 @@
 
 #include "base/date.h"
 #include "base/error.h"
+#include "reports/document.h"
 
 #include <sstream>
 #include <system_error>
@@ -307,6 +308,14 @@ bool ScriptRunner::command(const std::vector<std::string>& w, const std::string&
                 return true;
             }
         throw EngineError("в меню " + arg(1) + " нет пункта " + caption);
+    }
+    if (verb == "report") {
+        // The last report as text: paragraphs with alignment and bold marked, tables as rows.
+        requireStarted();
+        const reports::Document* d = app_->mainWindow().lastReport();
+        if (!d) throw EngineError("отчёт ещё не построен");
+        out_ << reports::dumpDocument(*d);
+        return true;
     }
     if (verb == "panels") {
         requireStarted();

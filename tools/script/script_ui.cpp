@@ -52,6 +52,8 @@ void ScriptUi::showWindow(const std::string& form, bool modal) {
 
 void ScriptUi::openUrl(const std::string& url) { out_ << "open: " << url << "\n"; }
 
+void ScriptUi::openDocument(const std::string& path) { out_ << "document: " << path << "\n"; }
+
 void ScriptUi::startEditor(const std::string& file) { out_ << "editor: " << file << "\n"; }
 
 }  // namespace zelt::script

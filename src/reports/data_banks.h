@@ -1,0 +1,16 @@
+// The data bank reports: one list table of a register's records, one row per record.
+#pragma once
+
+#include "reports/skeleton.h"
+#include "store/table_set.h"
+
+namespace zelt::reports {
+
+enum class DataBank { Families, Minors, ArchivedMinors, ArchivedFamilies };
+
+// Types the data bank into a new document, with the filter effects the bank has on its table:
+// the live minors' bank leaves "(DKDN<>Null)" in force, the archive minors' bank narrows the
+// user's filter to registered minors and leaves the archive unfiltered afterwards.
+std::unique_ptr<Document> dataBank(store::TableSet& tables, DataBank bank);
+
+}  // namespace zelt::reports
