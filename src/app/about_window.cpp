@@ -54,16 +54,9 @@ AboutWindow::AboutWindow(FormModel& model, UiServices& ui, const std::filesystem
     form.height = 322;
     model_.changed(form);
 
-    Control panel;
-    panel.name = kPanel;
-    panel.kind = ControlKind::Panel;
-    panel.parent = kForm;  // raised bevel
-    model_.add(std::move(panel));
+    model_.add(kPanel, ControlKind::Panel, kForm);  // raised bevel
 
-    Control image;
-    image.name = kImage;
-    image.kind = ControlKind::Image;
-    image.parent = kPanel;
+    Control& image = model_.add(kImage, ControlKind::Image, kPanel);
     try {
         const RgbImage& picture = aboutPicture();
         image.width = picture.width;
@@ -71,16 +64,9 @@ AboutWindow::AboutWindow(FormModel& model, UiServices& ui, const std::filesystem
     } catch (const EngineError&) {
         // The window shows an empty frame rather than not open.
     }
-    model_.add(std::move(image));
 
     for (const LabelDef& d : kLabels) {
-        Control label;
-        label.name = d.name;
-        label.kind = ControlKind::Label;
-        label.parent = kPanel;
-        label.caption = d.caption;
-        label.color = d.colour;
-        model_.add(std::move(label));
+        model_.add(d.name, ControlKind::Label, kPanel, d.caption).color = d.colour;
     }
 
     for (const LinkDef& l : kLinks) {

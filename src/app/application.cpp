@@ -41,25 +41,16 @@ void Application::start() {
             main_ = std::make_unique<MainWindow>(dataDir_, ui_, clock_, model_);
             main_->formCreate();
         } else {
-            Control c;
-            c.name = f.name;
-            c.kind = ControlKind::Form;
-            c.caption = f.caption;
-            c.visible = false;
-            model_.add(std::move(c));
+            model_.add(f.name, ControlKind::Form, "", f.caption).visible = false;
             // Creating the About window reads the region file, the Settings window the settings file.
             if (std::string(f.name) == "TForm4") {
                 about_ = std::make_unique<AboutWindow>(model_, ui_, dataDir_);
                 about_->formCreate();
             } else if (std::string(f.name) == "TForm7") {
                 // The progress window: one smooth bar that the transfer and the check move.
-                Control bar;
-                bar.name = "ProgressBar1";
-                bar.kind = ControlKind::ProgressBar;
-                bar.parent = "TForm7";
+                Control& bar = model_.add("ProgressBar1", ControlKind::ProgressBar, "TForm7");
                 bar.itemIndex = 0;
                 bar.width = 100;
-                model_.add(std::move(bar));
             } else if (std::string(f.name) == "TForm5") {
                 settings_ = std::make_unique<SettingsWindow>(model_, *main_, ui_);
                 dispatch([this] { settings_->formCreate(); });

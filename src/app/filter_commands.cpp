@@ -47,20 +47,12 @@ void filterByYear(MainWindow& w, int table) {
 void installFilterMenus(MainWindow& w) {
     FormModel& m = w.model();
     for (const filter::FilterMenu& menu : filter::filterMenus()) {
-        Control popup;
-        popup.name = menu.menu;
-        popup.kind = ControlKind::PopupMenu;
-        popup.parent = "TForm1";
-        m.add(std::move(popup));
+        m.add(menu.menu, ControlKind::PopupMenu, "TForm1");
 
         const int table = menu.table;
         for (const filter::MenuEntry& e : menu.entries) {
-            Control item;
-            item.name = e.name;
-            item.kind = e.kind == filter::ItemKind::Separator ? ControlKind::Separator : ControlKind::MenuItem;
-            item.parent = menu.menu;
-            item.caption = e.caption;
-            m.add(std::move(item));
+            m.add(e.name, e.kind == filter::ItemKind::Separator ? ControlKind::Separator : ControlKind::MenuItem, menu.menu,
+                  e.caption);
 
             const filter::MenuEntry* entry = &e;  // the menus are static data
             FormModel::Handler click;

@@ -18,14 +18,10 @@ namespace zelt::app {
 
 MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clock& clock, FormModel& model)
     : ui_(ui), clock_(clock), model_(model), session_(dataDir), tables_(session_), binder_(model, tables_), editing_(*this) {
-    Control form;
-    form.name = "TForm1";
-    form.kind = ControlKind::Form;
-    form.caption = "Банк данных";
+    Control& form = model_.add("TForm1", ControlKind::Form, "", "Банк данных");
     form.width = 970;
     form.height = 687;
     form.visible = false;
-    model_.add(std::move(form));
     buildMainWindowControls(model_);
     binder_.bindAll();
     registerHandlers();

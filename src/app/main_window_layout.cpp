@@ -472,11 +472,7 @@ public:
     Builder(FormModel& model, int firstCardMemo) : model_(model), cardMemo_(firstCardMemo) {}
 
     Control& add(const std::string& name, ControlKind kind, const std::string& parent) {
-        Control c;
-        c.name = name;
-        c.kind = kind;
-        c.parent = parent;
-        return model_.add(std::move(c));
+        return model_.add(name, kind, parent);
     }
 
     Control& addBound(const std::string& name, ControlKind kind, const std::string& parent, int source,

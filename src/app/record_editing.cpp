@@ -124,11 +124,7 @@ void RecordEditing::install() {
     });
 
     for (const editing::PhraseMenu& p : editing::phraseMenus()) {
-        Control menu;
-        menu.name = p.menu;
-        menu.kind = ControlKind::PopupMenu;
-        menu.parent = "TForm1";
-        m.add(std::move(menu));
+        m.add(p.menu, ControlKind::PopupMenu, "TForm1");
         const std::string name = p.menu;
         m.on(name, "Popup", [this, name](const EventArgs&) { openPhraseMenu(name); });
     }
@@ -206,13 +202,9 @@ void RecordEditing::openPhraseMenu(const std::string& menuName) {
         editing::readListFile(store::resolvePath(w_.session().dataDir(), file));
     // Each line goes to the top of the menu, so the last line of the file comes first.
     for (size_t i = lines.size(); i-- > 0;) {
-        Control item;
-        item.name = menuName + ".Item" + std::to_string(i + 1);
-        item.kind = lines[i] == "-" ? ControlKind::Separator : ControlKind::MenuItem;
-        item.parent = menuName;
-        item.caption = lines[i];
         const std::string phrase = lines[i];
-        m.add(std::move(item));
+        m.add(menuName + ".Item" + std::to_string(i + 1), phrase == "-" ? ControlKind::Separator : ControlKind::MenuItem,
+              menuName, phrase);
         if (phrase != "-")
             m.on(menuName + ".Item" + std::to_string(i + 1), "Click",
                  [this, menuName, phrase](const EventArgs&) { choosePhrase(menuName, phrase); });

@@ -43,20 +43,10 @@ SettingsWindow::SettingsWindow(FormModel& model, MainWindow& main, UiServices& u
     form.height = 108;
     model_.changed(form);
 
-    Control group;
-    group.name = kRadioGroup;
-    group.kind = ControlKind::RadioGroup;
-    group.parent = kForm;
-    group.caption = "Номеров в телефоне";
-    group.items.assign(std::begin(kItems), std::end(kItems));
-    model_.add(std::move(group));
+    model_.add(kRadioGroup, ControlKind::RadioGroup, kForm, "Номеров в телефоне")
+        .items.assign(std::begin(kItems), std::end(kItems));
 
-    Control button;
-    button.name = kSaveButton;
-    button.kind = ControlKind::Button;
-    button.parent = kForm;
-    button.caption = "Сохранить";
-    model_.add(std::move(button));
+    model_.add(kSaveButton, ControlKind::Button, kForm, "Сохранить");
 
     // The view and the script driver pick an item by its index.
     model_.on(kRadioGroup, "Click", [this](const EventArgs& args) {

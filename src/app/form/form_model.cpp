@@ -12,6 +12,15 @@ Control& FormModel::add(Control c) {
     return added;
 }
 
+Control& FormModel::add(std::string name, ControlKind kind, std::string parent, std::string caption) {
+    Control c;
+    c.name = std::move(name);
+    c.kind = kind;
+    c.parent = std::move(parent);
+    c.caption = std::move(caption);
+    return add(std::move(c));
+}
+
 Control* FormModel::find(const std::string& name) {
     const auto it = byName_.find(name);
     return it == byName_.end() ? nullptr : it->second;

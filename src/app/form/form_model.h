@@ -81,6 +81,8 @@ public:
 
     // Adds a control; a second control of the same name is a programming error (EngineError).
     Control& add(Control c);
+    // Adds a control of that name, kind and container with its caption, for the usual case.
+    Control& add(std::string name, ControlKind kind, std::string parent, std::string caption = std::string());
     // The control of that name; EngineError "нет элемента NAME" when there is none.
     Control& get(const std::string& name);
     const Control& get(const std::string& name) const;
