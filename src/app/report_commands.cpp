@@ -1,12 +1,28 @@
 #include "app/report_commands.h"
 
 #include "app/main_window.h"
+#include "reports/cards.h"
 #include "reports/data_banks.h"
-#include "reports/docx_writer.h"
 
-#include <filesystem>
+#include <functional>
 
 namespace zelt::app {
+namespace {
+
+// Types a report into a new document and shows it. A failure midway ends the command with its
+// error, and what was typed up to there is still shown, as a word processor keeps it open.
+void runReport(MainWindow& w, const std::function<void(reports::Document&)>& type) {
+    auto doc = std::make_unique<reports::Document>();
+    try {
+        type(*doc);
+    } catch (...) {
+        w.showReport(std::move(doc));
+        throw;
+    }
+    w.showReport(std::move(doc));
+}
+
+}  // namespace
 
 void installReportCommands(MainWindow& w) {
     struct Bank {
@@ -20,8 +36,26 @@ void installReportCommands(MainWindow& w) {
     for (const Bank& b : kBanks) {
         const reports::DataBank bank = b.bank;
         w.model().on(b.item, "Click", [&w, bank](const EventArgs&) {
-            // Nothing is saved into the data directory: the document is a new file of its own.
-            w.showReport(reports::dataBank(w.tables(), bank));
+            runReport(w, [&w, bank](reports::Document& doc) { reports::dataBank(w.tables(), bank, doc); });
+        });
+    }
+
+    // Each card ends with the operational information its register's box shows for the record.
+    struct CardItem {
+        const char* item;
+        reports::Card card;
+        const char* noteBox;
+    };
+    static const CardItem kCards[] = {{"N130", reports::Card::Minor, "RichEdit2"},
+                                      {"N149", reports::Card::ArchivedMinor, "RichEdit3"},
+                                      {"N131", reports::Card::Family, "RichEdit8"},
+                                      {"N150", reports::Card::ArchivedFamily, "RichEdit5"}};
+    for (const CardItem& c : kCards) {
+        const reports::Card card = c.card;
+        const std::string box = c.noteBox;
+        w.model().on(c.item, "Click", [&w, card, box](const EventArgs&) {
+            const std::string note = w.model().get(box).text;
+            runReport(w, [&w, card, &note](reports::Document& doc) { reports::personalCard(w.tables(), card, note, doc); });
         });
     }
 }

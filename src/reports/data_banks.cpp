@@ -79,7 +79,7 @@ std::string cellText(store::TableSet& tables, const BankDef& def, const Column& 
 
 }  // namespace
 
-std::unique_ptr<Document> dataBank(store::TableSet& tables, DataBank bank) {
+void dataBank(store::TableSet& tables, DataBank bank, Document& doc) {
     const BankDef* def = nullptr;
     for (const BankDef& b : banks())
         if (b.bank == bank) def = &b;
@@ -94,7 +94,7 @@ std::unique_ptr<Document> dataBank(store::TableSet& tables, DataBank bank) {
     }
     if (bank != DataBank::Minors) t.first();
 
-    ReportWriter w(def->fontSize, ReportWriter::Orientation::Landscape);
+    ReportWriter w(doc, def->fontSize, ReportWriter::Orientation::Landscape);
     w.type(datedTitle(def->name), true, true);
     std::vector<std::string> headers;
     for (const Column& c : def->columns) headers.push_back(c.header);
@@ -108,7 +108,6 @@ std::unique_ptr<Document> dataBank(store::TableSet& tables, DataBank bank) {
         t.setFilterText("");
         t.setFiltered(false);
     }
-    return w.release();
 }
 
 }  // namespace zelt::reports

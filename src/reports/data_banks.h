@@ -8,9 +8,9 @@ namespace zelt::reports {
 
 enum class DataBank { Families, Minors, ArchivedMinors, ArchivedFamilies };
 
-// Types the data bank into a new document, with the filter effects the bank has on its table:
+// Types the data bank into `doc` (a new document), with the filter effects the bank has on its table:
 // the live minors' bank leaves "(DKDN<>Null)" in force, the archive minors' bank narrows the
 // user's filter to registered minors and leaves the archive unfiltered afterwards.
-std::unique_ptr<Document> dataBank(store::TableSet& tables, DataBank bank);
+void dataBank(store::TableSet& tables, DataBank bank, Document& doc);
 
 }  // namespace zelt::reports

@@ -2,12 +2,17 @@
 
 namespace zelt::reports {
 
-std::string fieldText(const store::Table& t, const char* field) {
-    // A memo's line ends (CR LF as typed) become the one paragraph mark the documents know.
-    std::string text = t.asText(field);
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at + 1, 1);
+std::string withParagraphMarks(std::string text) {
+    size_t out = 0;
+    for (size_t in = 0; in < text.size(); ++in) {
+        if (text[in] == '\r' && in + 1 < text.size() && text[in + 1] == '\n') continue;
+        text[out++] = text[in] == '\n' ? '\r' : text[in];
+    }
+    text.resize(out);
     return text;
 }
+
+std::string fieldText(const store::Table& t, const char* field) { return withParagraphMarks(t.asText(field)); }
 
 std::string fullName(const store::Table& t) {
     return fieldText(t, "F") + " " + fieldText(t, "I") + " " + fieldText(t, "O");
@@ -65,11 +70,11 @@ std::string datedTitle(const std::string& name) {
     return name + "\r" + "на \"   \" ____________ 20__г." + "\r\r";
 }
 
-ReportWriter::ReportWriter(double fontSize, Orientation orientation) : doc_(std::make_unique<Document>()) {
-    if (fontSize > 0) doc_->selection().fontSize(fontSize);
-    if (orientation != Orientation::None) doc_->setOrientation(orientation == Orientation::Landscape ? 1 : 0);
-    doc_->setSpellingCheck(false);
-    doc_->setGrammarCheck(false);
+ReportWriter::ReportWriter(Document& doc, double fontSize, Orientation orientation) : doc_(doc) {
+    if (fontSize > 0) doc_.selection().fontSize(fontSize);
+    if (orientation != Orientation::None) doc_.setOrientation(orientation == Orientation::Landscape ? 1 : 0);
+    doc_.setSpellingCheck(false);
+    doc_.setGrammarCheck(false);
 }
 
 void ReportWriter::type(const std::string& text, bool bold, bool centred) {
@@ -80,27 +85,34 @@ void ReportWriter::type(const std::string& text, bool bold, bool centred) {
     s.collapse();
 }
 
+void ReportWriter::typeAligned(const std::string& text, bool centred) {
+    Selection& s = selection();
+    s.insertAfter(text);
+    s.setAlignment(centred ? 1 : 0);
+    s.collapse();
+}
+
 int ReportWriter::listTable(int rows, int columns, const std::vector<std::string>& headers, double firstColumn) {
     Table& t = selection().tablesAdd(rows, columns);
     t.setColumnWidth(1, firstColumn);
-    const int number = doc_->tableCount();
+    const int number = doc_.tableCount();
     for (size_t c = 0; c < headers.size(); ++c) t.cell(1, static_cast<int>(c) + 1).setText(headers[c]);
     return number;
 }
 
 void ReportWriter::cell(int table, int row, int column, const std::string& text) {
-    doc_->table(table).cell(row, column).setText(text);
+    doc_.table(table).cell(row, column).setText(text);
 }
 
 int ReportWriter::appendRow(int table) {
-    Table& t = doc_->table(table);
+    Table& t = doc_.table(table);
     t.rowsAdd();
     return t.rowCount();
 }
 
 void ReportWriter::close(int format, const std::vector<int>& tables) {
     if (format == 0) return;
-    for (int k : tables) doc_->table(k).autoFormat(format);
+    for (int k : tables) doc_.table(k).autoFormat(format);
 }
 
 }  // namespace zelt::reports

@@ -13,6 +13,8 @@ namespace zelt::reports {
 
 // The field's display text: texts as stored, dates day.month.year, numbers plain, memos whole.
 std::string fieldText(const store::Table& t, const char* field);
+// Text with its line ends (CR LF as typed) turned into the one paragraph mark the documents know.
+std::string withParagraphMarks(std::string text);
 
 // [F] " " [I] " " [O].
 std::string fullName(const store::Table& t);
@@ -39,18 +41,21 @@ std::string childrenList(store::Table& children);
 // The report's name, then the blank date line.
 std::string datedTitle(const std::string& name);
 
-// Types one report into a new document through the word-processor operations.
+// Types one report into a new document through the word-processor operations. The document
+// belongs to the command, so what was typed before a failure is still shown to the user.
 class ReportWriter {
 public:
     enum class Orientation { None, Landscape, Portrait };
-    // The opening sequence: a new document, its font size (0 for none) and orientation, proofing off.
-    ReportWriter(double fontSize, Orientation orientation);
+    // The opening sequence on a new document: its font size (0 for none) and orientation, proofing off.
+    ReportWriter(Document& doc, double fontSize, Orientation orientation);
 
-    Document& document() { return *doc_; }
-    Selection& selection() { return doc_->selection(); }
+    Document& document() { return doc_; }
+    Selection& selection() { return doc_.selection(); }
 
     // The typing step: the text, then bold and alignment over it, then collapse.
     void type(const std::string& text, bool bold, bool centred);
+    // A typing step that sets only the alignment: the text keeps the style of the text before it.
+    void typeAligned(const std::string& text, bool centred);
     // A list table of rows x columns at the insertion point with the header row written; column 1
     // is `firstColumn` points wide. Returns its number in document order.
     int listTable(int rows, int columns, const std::vector<std::string>& headers, double firstColumn = 30);
@@ -59,11 +64,9 @@ public:
     int appendRow(int table);
     // The closing: the table format applied to the tables given (none for 0).
     void close(int format, const std::vector<int>& tables);
-    // The typed document, for writing out; the writer is done.
-    std::unique_ptr<Document> release() { return std::move(doc_); }
 
 private:
-    std::unique_ptr<Document> doc_;
+    Document& doc_;
 };
 
 }  // namespace zelt::reports

@@ -88,11 +88,11 @@ TEST(Skeleton, DatedTitleEndsWithTheBlankDateLine) {
 }
 
 TEST(Skeleton, ReportOverAnEmptyTableGivesTheTitleAndTheHeaderRow) {
-    ReportWriter w(9, ReportWriter::Orientation::Landscape);
+    Document d;
+    ReportWriter w(d, 9, ReportWriter::Orientation::Landscape);
     w.type(datedTitle("Список"), true, true);
     const int k = w.listTable(0 + 1, 3, {"№", "Ф.И.О.", "Адрес"});
     w.close(16, {k});
-    Document& d = w.document();
     EXPECT_EQ(d.orientation(), 1);
     ASSERT_EQ(d.tableCount(), 1);
     EXPECT_EQ(d.table(1).rowCount(), 1);

@@ -12,13 +12,7 @@ class DataBankTest : public ::testing::Test {
 protected:
     testing::DataDir dir;
     std::string run(const std::string& script) { return testing::runScript(dir.path(), script); }
-    // The output without the line naming the written file, which differs from run to run.
-    static std::string withoutPath(const std::string& out) {
-        const size_t at = out.find("document: ");
-        EXPECT_NE(at, std::string::npos) << out;
-        if (at == std::string::npos) return out;
-        return out.substr(0, at) + out.substr(out.find('\n', at) + 1);
-    }
+    static std::string withoutPath(const std::string& out) { return testing::withoutDocumentPath(out); }
 };
 
 TEST_F(DataBankTest, LiveMinorsBankListsRegisteredMinorsAndLeavesTheGridSo) {

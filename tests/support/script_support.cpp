@@ -1,19 +1,39 @@
 #include "support/script_support.h"
 
 #include "script/script_runner.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace zelt::testing {
 
 std::string runScript(const std::filesystem::path& dir, const std::string& script) {
+    // Reports go to the user's temporary folder; a test's reports go to one of the test's own,
+    // removed with its data directory, instead of piling up in the machine's.
+    const std::filesystem::path reports = reportFolder(dir);
+    std::filesystem::create_directories(reports);
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", reports.c_str(), 1);
     std::ostringstream out;
     script::ScriptRunner runner(dir, out);
     std::istringstream in("today 01.06.2006\nstart\n" + script);
     EXPECT_TRUE(runner.run(in)) << out.str();
+    if (before)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
     return out.str();
+}
+
+std::string withoutDocumentPath(const std::string& out) {
+    const size_t at = out.find("document: ");
+    EXPECT_NE(at, std::string::npos) << out;
+    if (at == std::string::npos) return out;
+    return out.substr(0, at) + out.substr(out.find('\n', at) + 1);
 }
 
 }  // namespace zelt::testing

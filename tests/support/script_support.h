@@ -10,4 +10,8 @@ namespace zelt::testing {
 // user would have seen. A line the driver does not understand fails the calling test.
 std::string runScript(const std::filesystem::path& dir, const std::string& script);
 
+// The output without the line naming a written report file, which differs from run to run; fails
+// the calling test when there is no such line.
+std::string withoutDocumentPath(const std::string& out);
+
 }  // namespace zelt::testing

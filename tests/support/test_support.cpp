@@ -23,7 +23,10 @@ DataDir::DataDir() {
 DataDir::~DataDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+    std::filesystem::remove_all(reportFolder(path_), ec);
 }
+
+std::filesystem::path reportFolder(const std::filesystem::path& dir) { return dir.string() + "-reports"; }
 
 bool RecordingUi::confirm(const std::string& caption, const std::string& text) {
     shown.push_back("confirm " + caption + ": " + text);

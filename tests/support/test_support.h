@@ -50,6 +50,9 @@ public:
 
 std::string readFile(const std::filesystem::path& p);
 
+// Where the reports of scripts run on data directory `dir` are written; removed with the DataDir.
+std::filesystem::path reportFolder(const std::filesystem::path& dir);
+
 // Field name -> text of one record to seed.
 using Fields = std::vector<std::pair<std::string, std::string>>;
 // Writes records into table object `table` of the data directory as the program would have
