@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
-packages=(build-essential cmake pkg-config libsqlite3-dev libgtest-dev sqlite3 libjpeg-dev
+packages=(build-essential cmake pkg-config libsqlite3-dev libgtest-dev sqlite3 libjpeg-dev zlib1g-dev
           qt6-base-dev libgl-dev fonts-dejavu-core qt6-translations-l10n
           clang libclang-rt-14-dev)
 missing=()

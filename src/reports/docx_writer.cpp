@@ -207,7 +207,7 @@ std::vector<ZipEntry> docxParts(const Document& doc) {
 }
 
 std::filesystem::path writeDocx(const Document& doc, const std::filesystem::path& directory) {
-    std::string bytes = zipStored(docxParts(doc));
+    std::string bytes = zipArchive(docxParts(doc));
     std::string stamp = timestamp();
     for (int n = 1; n < 10000; ++n) {
         std::filesystem::path path =

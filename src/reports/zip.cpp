@@ -1,22 +1,12 @@
 #include "reports/zip.h"
 
-#include <array>
+#include <zlib.h>
 
 #include "base/error.h"
 
 namespace zelt::reports {
 
 namespace {
-
-std::array<uint32_t, 256> makeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
-    }
-    return table;
-}
 
 void put16(std::string& out, uint32_t v) {
     out += static_cast<char>(v & 0xFF);
@@ -32,49 +22,64 @@ void put32(std::string& out, uint32_t v) {
 constexpr uint32_t kDosTime = 0;
 constexpr uint32_t kDosDate = (0 << 9) | (1 << 5) | 1;
 constexpr uint32_t kVersion = 20;
+constexpr uint32_t kDeflated = 8;
+
+// Raw deflate (no zlib header), as ZIP's method 8 stores it.
+std::string deflated(const std::string& data) {
+    z_stream z{};
+    if (deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw EngineError("Не удаётся сжать документ.");
+    std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const int rc = deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    if (rc != Z_STREAM_END) throw EngineError("Не удаётся сжать документ.");
+    return out;
+}
 
 }  // namespace
 
-uint32_t crc32(std::string_view data) {
-    static const std::array<uint32_t, 256> table = makeCrcTable();
-    uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char byte : data) c = table[(c ^ byte) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-std::string zipStored(const std::vector<ZipEntry>& entries) {
+std::string zipArchive(const std::vector<ZipEntry>& entries) {
     std::string out, central;
     for (const ZipEntry& e : entries) {
         if (e.data.size() >= 0xFFFFFFFFu || out.size() >= 0xFFFFFFFFu || entries.size() >= 0xFFFF)
             throw EngineError("Документ слишком велик для записи.");
-        uint32_t crc = crc32(e.data);
-        uint32_t offset = static_cast<uint32_t>(out.size());
-        uint32_t size = static_cast<uint32_t>(e.data.size());
+        const uint32_t crc = static_cast<uint32_t>(
+            ::crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size())));
+        const std::string packed = deflated(e.data);
+        if (packed.size() >= 0xFFFFFFFFu - out.size()) throw EngineError("Документ слишком велик для записи.");
+        const uint32_t offset = static_cast<uint32_t>(out.size());
+        const uint32_t size = static_cast<uint32_t>(e.data.size());
+        const uint32_t packedSize = static_cast<uint32_t>(packed.size());
         uint32_t nameLen = static_cast<uint32_t>(e.name.size());
 
         put32(out, 0x04034b50);
         put16(out, kVersion);
         put16(out, 0);  // flags
-        put16(out, 0);  // stored
+        put16(out, kDeflated);
         put16(out, kDosTime);
         put16(out, kDosDate);
         put32(out, crc);
-        put32(out, size);
+        put32(out, packedSize);
         put32(out, size);
         put16(out, nameLen);
         put16(out, 0);  // extra
         out += e.name;
-        out += e.data;
+        out += packed;
 
         put32(central, 0x02014b50);
         put16(central, kVersion);  // made by
         put16(central, kVersion);  // needed
-        put16(central, 0);
-        put16(central, 0);
+        put16(central, 0);  // flags
+        put16(central, kDeflated);
         put16(central, kDosTime);
         put16(central, kDosDate);
         put32(central, crc);
-        put32(central, size);
+        put32(central, packedSize);
         put32(central, size);
         put16(central, nameLen);
         put16(central, 0);  // extra

@@ -1,4 +1,4 @@
-// A minimal ZIP archive writer with stored (uncompressed) entries, enough for Office documents.
+// A minimal ZIP archive writer with deflated entries, enough for Office documents.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +8,14 @@
 
 namespace zelt::reports {
 
-// CRC-32 as ZIP uses it (polynomial 0xEDB88320, initial and final value inverted).
-uint32_t crc32(std::string_view data);
 
 struct ZipEntry {
     std::string name;  // path inside the archive, '/' separated
     std::string data;
 };
 
-// The bytes of a ZIP archive holding the entries in order, each stored without compression.
-std::string zipStored(const std::vector<ZipEntry>& entries);
+// The bytes of a ZIP archive holding the entries in order, each compressed with deflate. An archive
+// beyond the 4 GB of a ZIP without extensions is an EngineError.
+std::string zipArchive(const std::vector<ZipEntry>& entries);
 
 }  // namespace zelt::reports
