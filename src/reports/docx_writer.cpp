@@ -46,14 +46,15 @@ void writeRun(std::string& out, const Run& run) {
     props += "<w:sz w:val=\"" + std::to_string(half) + "\"/><w:szCs w:val=\"" +
              std::to_string(half) + "\"/>";
     out += "<w:r><w:rPr>" + props + "</w:rPr>";
+    // Line breaks and tabs are elements of their own; a tab inside <w:t> is not a tab to every reader.
     size_t begin = 0;
     while (true) {
-        size_t nl = run.text.find('\n', begin);
-        std::string piece = run.text.substr(begin, nl == std::string::npos ? nl : nl - begin);
+        const size_t stop = run.text.find_first_of("\n\t", begin);
+        std::string piece = run.text.substr(begin, stop == std::string::npos ? stop : stop - begin);
         if (!piece.empty()) out += "<w:t xml:space=\"preserve\">" + escape(piece) + "</w:t>";
-        if (nl == std::string::npos) break;
-        out += "<w:br/>";
-        begin = nl + 1;
+        if (stop == std::string::npos) break;
+        out += run.text[stop] == '\n' ? "<w:br/>" : "<w:tab/>";
+        begin = stop + 1;
     }
     out += "</w:r>";
 }

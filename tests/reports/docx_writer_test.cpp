@@ -76,7 +76,7 @@ TEST_F(DocxTest, ReportFeaturesReachTheXml) {
     t.setColumnWidth(2, 100);
     t.setColumnWidth(3, 50.5);
     t.cell(1, 1).setText("№");
-    t.cell(1, 2).setText("Мать\rОтец");
+    t.cell(1, 2).setText("Мать\rОтец\tИванов");
     t.merge(1, 2, 3);
     t.autoFormat(16);
     t.select();
@@ -93,7 +93,7 @@ TEST_F(DocxTest, ReportFeaturesReachTheXml) {
              "<w:gridCol w:w=\"600\"/><w:gridCol w:w=\"2000\"/><w:gridCol w:w=\"1010\"/>",
              "<w:gridSpan w:val=\"2\"/>",
              "<w:tcW w:w=\"3010\" w:type=\"dxa\"/>",
-             "Мать</w:t><w:br/><w:t xml:space=\"preserve\">Отец",
+             "Мать</w:t><w:br/><w:t xml:space=\"preserve\">Отец</w:t><w:tab/><w:t xml:space=\"preserve\">Иванов",
              "<w:insideV w:val=\"single\"",
              "<w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\"/>",
              "конец",
