@@ -201,8 +201,6 @@ void typeSteps(ReportWriter& w, const std::vector<Step>& steps, const store::Tab
 
 }  // namespace
 
-int cardMaster(Card card) { return definition(card).master[isArchive(card) ? 1 : 0]; }
-
 void personalCard(store::TableSet& tables, Card card, const std::string& note, Document& doc) {
     const CardDef& def = definition(card);
     const bool archive = isArchive(card);

@@ -11,9 +11,6 @@ namespace zelt::reports {
 
 enum class Card { Minor, ArchivedMinor, Family, ArchivedFamily };
 
-// The master table object whose current record the card shows.
-int cardMaster(Card card);
-
 // Types the card of the current record of its master table into `doc` (a new document), ending
 // with `note`, the record's operational information as plain text. Every detail table is walked
 // and left on its last record; the master stays where it is and no data changes.

@@ -6,26 +6,44 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 namespace zelt::testing {
+namespace {
+
+// Points TMPDIR somewhere else while it lives, and puts back what was there (or nothing).
+class TempDirOverride {
+public:
+    explicit TempDirOverride(const std::filesystem::path& dir) {
+        if (const char* v = std::getenv("TMPDIR")) saved_ = v;
+        ::setenv("TMPDIR", dir.c_str(), 1);
+    }
+    ~TempDirOverride() {
+        if (saved_)
+            ::setenv("TMPDIR", saved_->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+    TempDirOverride(const TempDirOverride&) = delete;
+    TempDirOverride& operator=(const TempDirOverride&) = delete;
+
+private:
+    std::optional<std::string> saved_;
+};
+
+}  // namespace
 
 std::string runScript(const std::filesystem::path& dir, const std::string& script) {
     // Reports go to the user's temporary folder; a test's reports go to one of the test's own,
     // removed with its data directory, instead of piling up in the machine's.
     const std::filesystem::path reports = reportFolder(dir);
     std::filesystem::create_directories(reports);
-    const char* before = std::getenv("TMPDIR");
-    const std::string saved = before ? before : "";
-    ::setenv("TMPDIR", reports.c_str(), 1);
+    const TempDirOverride temp(reports);
     std::ostringstream out;
     script::ScriptRunner runner(dir, out);
     std::istringstream in("today 01.06.2006\nstart\n" + script);
     EXPECT_TRUE(runner.run(in)) << out.str();
-    if (before)
-        ::setenv("TMPDIR", saved.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
     return out.str();
 }
 
