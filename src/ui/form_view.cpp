@@ -112,6 +112,7 @@ void FormView::buildWindow(const Control& form) {
         frame->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
         frame->onClose = [this] {
+            if (attached_) finishGridEditing();
             if (onMainClosed) onMainClosed();
         };
         main_ = frame;
@@ -512,12 +513,33 @@ void FormView::apply(const Control& c) {
 
 void FormView::fire(const std::string& control, const std::string& event, const EventArgs& args) {
     if (!attached_ || !app_.running()) return;
+    if (event == "CellEdit") {
+        // Only the user leaving a cell writes it. A cell that Qt commits while a handler runs
+        // (a tab hidden, a dialog taking the focus) was already written before that handler began.
+        if (firing_ > 0) return;
+    } else {
+        // Whatever the user does next, the cell being typed into is left first, so that its text
+        // goes into its own record before the handler moves, closes or rereads the table.
+        finishGridEditing();
+    }
+    if (!attached_ || !app_.running()) return;
     if (!app_.model().hasHandler(control, event)) return;
     // Copies: the handler may change the control the references came from.
     const std::string name = control, what = event;
     const EventArgs a = args;
+    ++firing_;
     app_.dispatch([this, &name, &what, &a] { app_.model().fire(name, what, a); });
+    --firing_;
     afterEvent();
+}
+
+void FormView::finishGridEditing() {
+    for (auto& [name, item] : items_) {
+        if (!item.grid) continue;
+        auto* view = qobject_cast<QTableView*>(item.widget.data());
+        if (!view) continue;
+        if (auto* delegate = dynamic_cast<AdultRowDelegate*>(view->itemDelegate())) delegate->finishEditing();
+    }
 }
 
 void FormView::afterEvent() {

@@ -99,6 +99,8 @@ private:
     // View to model.
     void fire(const std::string& control, const std::string& event, const app::EventArgs& args = {});
     void afterEvent();
+    // Ends the typing in every grid cell editor that is open, writing its text as leaving it does.
+    void finishGridEditing();
     void userClosedForm(const std::string& form);
     app::Control* control(const std::string& name);
 
@@ -107,6 +109,7 @@ private:
     QPointer<MainFrame> main_;
     std::map<std::string, QPointer<QWidget>> windows_;
     std::set<std::string> modalRuns_;  // forms whose modal run is under way
+    int firing_ = 0;     // > 0 while a handler runs
     int updating_ = 0;   // > 0 while the view follows the model: widget signals are not user actions
     bool attached_ = true;
     std::string mainForm_;

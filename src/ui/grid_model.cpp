@@ -196,10 +196,29 @@ Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const {
 
 bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !editable_ || !index.isValid() || !onCellEdit) return false;
+    // A table closed or emptied under an editor: the row is no longer the record that was typed into.
+    if (!table_ || !table_->active() || index.row() >= count_) return false;
     const std::string text = fromQt(value.toString());
     if (text == fromQt(data(index, Qt::EditRole).toString())) return false;
     cache_.remove(index.row());
     onCellEdit(index.row(), columns_[static_cast<size_t>(index.column())].field, text);
+    return true;
+}
+
+QWidget* AdultRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    editor_ = editor;
+    return editor;
+}
+
+bool AdultRowDelegate::finishEditing() {
+    QWidget* editor = editor_;
+    editor_ = nullptr;
+    if (!editor || !editor->isVisible()) return false;
+    // The view's own slots do the work: the model gets the text, then the editor is released.
+    emit commitData(editor);
+    emit closeEditor(editor, QAbstractItemDelegate::NoHint);
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QPointer>
 #include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -89,11 +90,20 @@ private:
 
 // Paints the rows of those aged 18 or more cyan in every column, the selected row included, and
 // writes the text again over the colour: 2 pixels in from the left (right for right-aligned
-// columns) and 2 pixels below the top.
+// columns) and 2 pixels below the top. Keeps track of the cell editor it opened, so that the
+// view can end the typing before anything else happens to the table.
 class AdultRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // Writes what the open cell editor holds into the model and closes the editor, as leaving the
+    // cell does; nothing when no editor is open. True when an editor was closed.
+    bool finishEditing();
+
+private:
+    mutable QPointer<QWidget> editor_;
 };
 
 }  // namespace zelt::ui

@@ -5,6 +5,7 @@
 #include "app/ui_services.h"
 
 #include <deque>
+#include <functional>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,8 +35,12 @@ public:
     std::deque<std::optional<std::string>> inputAnswers;
     std::deque<std::optional<std::string>> passwordAnswers;
 
-    void message(const std::string& text) override { shown.push_back("message: " + text); }
-    void error(const std::string& text) override { shown.push_back("error: " + text); }
+    // Runs while a message or error box is shown: a view test lets the event loop turn there, as
+    // it does while the user reads a real box.
+    std::function<void()> whileShown;
+
+    void message(const std::string& text) override { show("message: " + text); }
+    void error(const std::string& text) override { show("error: " + text); }
     bool confirm(const std::string& caption, const std::string& text) override;
     std::optional<std::string> input(const std::string& caption, const std::string& prompt,
                                      const std::string& prefill) override;
@@ -46,6 +51,12 @@ public:
     void openUrl(const std::string& url) override { shown.push_back("open: " + url); }
     void startEditor(const std::string& file) override { shown.push_back("editor: " + file); }
     bool anyError() const;
+
+private:
+    void show(std::string line) {
+        shown.push_back(std::move(line));
+        if (whileShown) whileShown();
+    }
 };
 
 std::string readFile(const std::filesystem::path& p);
