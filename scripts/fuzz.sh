@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 bash scripts/install-deps.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELT_FUZZ=ON >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELT_FUZZ=ON -DZELT_SANITIZE=ON >/dev/null
 cmake --build build-fuzz --target rich_text_fuzz -j"$(nproc)"
 mkdir -p build-fuzz/corpus build-fuzz/artifacts
 build-fuzz/tests/fuzz/rich_text_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

@@ -380,6 +380,7 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
         break;
     }
     items_[name].widget = w;
+    w->setObjectName(toQt(name));  // what a log or a test names the widget by
 
     // Focus leaving a field is its Exit; moving to a drop-down list or another window is not.
     if (isInput(c.kind) || c.kind == ControlKind::RichEdit) {

@@ -44,6 +44,8 @@ public:
     void detach();
     // Reads the table's record count again and drops every cached row, now.
     void refreshNow();
+    // True while the table has changed and the rows on the screen are not yet read again.
+    bool refreshPending() const { return refreshTimer_.isActive(); }
 
     // How many rows were read from the table, and how many refreshes ran: the grid's cost.
     long rowsRead() const { return rowsRead_; }

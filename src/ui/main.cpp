@@ -6,9 +6,6 @@
 #include "ui/qt_ui.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include <filesystem>
 
@@ -20,10 +17,7 @@ int main(int, char** argv) {
     QApplication qt(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // The standard buttons of the dialogs speak Russian like the rest of the program.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    ui::installRussianQtTexts();
 
     ui::QtUi dialogs;
     app::SystemClock clock;

@@ -11,10 +11,13 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTranslator>
 #include <QUrl>
 
 namespace zelt::ui {
@@ -25,6 +28,12 @@ namespace {
 const char* const kProgramTitle = "Банк данных";
 
 }  // namespace
+
+void installRussianQtTexts() {
+    static QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+}
 
 void QtUi::attach(app::Application* app, FormView* view) {
     app_ = app;

@@ -14,6 +14,10 @@ namespace zelt::ui {
 
 class FormView;
 
+// Makes the standard buttons and texts of Qt's own dialogs speak Russian like the rest of the
+// program. Call once, after the QApplication exists.
+void installRussianQtTexts();
+
 class QtUi : public app::UiServices {
 public:
     // The application whose main window becomes active again after each dialog, and the view that
