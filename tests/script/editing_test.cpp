@@ -270,7 +270,7 @@ TEST_F(EditingTest, DamagedRichTextNoteIsShownAndSavedWhole) {
     EXPECT_EQ(saved.text, damaged);
 }
 
-TEST_F(EditingTest, CancelledTypingIsNeverStored) {
+TEST(CancelledTyping, IsNeverStoredIntoThisRecordOrAnother) {
     struct Case {
         const char* what;
         const char* typing;  // on the first minor
