@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <system_error>
 
 namespace zelt::app {

@@ -25,6 +25,14 @@ void seedTwoMinorsWithNotes(const std::filesystem::path& d) {
     std::ofstream(d / "ZELT/2.vrk", std::ios::binary) << editing::richTextFromPlain("заметка два");
 }
 
+// Takes away the right to create files in the minors' folder. The table next to the notes keeps
+// working with its log files already there, and the note of an empty view (Sv 0) exists, as after
+// any earlier session.
+void lockNoteFolder(const std::filesystem::path& folder) {
+    for (const char* f : {"ZELT.db-wal", "ZELT.db-shm", "0.vrk"}) std::ofstream(folder / f, std::ios::app);
+    ::chmod(folder.c_str(), 0555);
+}
+
 class EditingTest : public ::testing::Test {
 protected:
     testing::DataDir dir;
@@ -176,42 +184,56 @@ TEST_F(EditingTest, InstitutionNoteIsPlainCp1251Text) {
 }
 
 TEST(NoteFiles, NoteThatCannotBeReadIsNeitherPassedOffNorOverwritten) {
+    const char* const unreadable = "error: Не удаётся прочитать файл 2.vrk\n";
+    const char* const uncreatable = "error: Не удаётся создать файл ZELT\\2.vrk\n";
     struct Case {
         const char* what;
         void (*spoil)(const std::filesystem::path& note);
+        std::string errors;  // the start-up's walk ends on minor 2, then each move there fails
     };
     const Case cases[] = {
-        {"no permission to read", [](const std::filesystem::path& n) { ::chmod(n.c_str(), 0); }},
+        {"no permission to read", [](const std::filesystem::path& n) { ::chmod(n.c_str(), 0); },
+         std::string(unreadable) + unreadable},
         {"a folder in the note's place",
          [](const std::filesystem::path& n) {
              std::filesystem::remove(n);
              std::filesystem::create_directory(n);
-         }},
+         },
+         std::string(unreadable) + unreadable},
+        {"missing in a folder the user may not write",
+         [](const std::filesystem::path& n) {
+             std::filesystem::remove(n);
+             lockNoteFolder(n.parent_path());
+         },
+         // The register's statistics pass minor 2 as well.
+         std::string(uncreatable) + uncreatable + uncreatable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testing::DataDir d;
         seedTwoMinorsWithNotes(d.path());
+        const std::filesystem::path note = d / "ZELT/2.vrk";
         const std::string first = testing::readFile(d / "ZELT/1.vrk");
-        const std::string second = testing::readFile(d / "ZELT/2.vrk");
-        c.spoil(d / "ZELT/2.vrk");
+        const std::string second = testing::readFile(note);
+        c.spoil(note);
+        const std::filesystem::file_type spoilt = std::filesystem::status(note).type();
         const std::string out = testing::runScriptUnprivileged(
             d.path(),
             "click N49\ntable Table1 first\ntable Table1 last\nevent RichEdit1 Exit\n"
             "show RichEdit1\nshow RichEdit2\n"
             "event RichEdit1 Change чужой текст\nevent RichEdit1 Exit\nshow RichEdit1\n"
             "table Table1 first\nshow RichEdit1\n");
-        EXPECT_EQ(out,
-                  "error: Не удаётся прочитать файл 2.vrk\n"  // the start-up's walk ends on minor 2
-                  "error: Не удаётся прочитать файл 2.vrk\n"
-                  "RichEdit1: \"\" visible read-only\n"  // minor 1's note no longer shows under minor 2
-                  "RichEdit2: \"\" visible read-only\n"
-                  "RichEdit1: \"\" visible read-only\n"  // and nothing typed or left there is saved
-                  "RichEdit1: \"заметка один\" visible\n");
+        ::chmod((d / "ZELT").c_str(), 0755);
+        EXPECT_EQ(out, c.errors +
+                           "RichEdit1: \"\" visible read-only\n"  // minor 1's note no longer shows under minor 2
+                           "RichEdit2: \"\" visible read-only\n"
+                           "RichEdit1: \"\" visible read-only\n"  // and nothing typed or left there is saved
+                           "RichEdit1: \"заметка один\" visible\n");
         EXPECT_EQ(testing::readFile(d / "ZELT/1.vrk"), first);
-        if (std::filesystem::is_directory(d / "ZELT/2.vrk")) continue;
-        ::chmod((d / "ZELT/2.vrk").c_str(), 0644);
-        EXPECT_EQ(testing::readFile(d / "ZELT/2.vrk"), second);
+        EXPECT_EQ(std::filesystem::status(note).type(), spoilt);
+        if (spoilt != std::filesystem::file_type::regular) continue;
+        ::chmod(note.c_str(), 0644);
+        EXPECT_EQ(testing::readFile(note), second);
     }
 }
 
@@ -222,14 +244,7 @@ TEST(NoteFiles, NoteTheUserMayNotWriteStaysAsItIs) {
     };
     const Case cases[] = {
         {"read-only note", [](const std::filesystem::path& d) { ::chmod((d / "ZELT/2.vrk").c_str(), 0444); }},
-        {"note in a folder the user may not write",
-         [](const std::filesystem::path& d) {
-             // The table next to the notes works with its log files already there, and the note of
-             // an empty view (Sv 0) exists as after any earlier session.
-             for (const char* f : {"ZELT/ZELT.db-wal", "ZELT/ZELT.db-shm", "ZELT/0.vrk"})
-                 std::ofstream(d / f, std::ios::app);
-             ::chmod((d / "ZELT").c_str(), 0555);
-         }},
+        {"note in a folder the user may not write", [](const std::filesystem::path& d) { lockNoteFolder(d / "ZELT"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
