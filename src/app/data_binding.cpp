@@ -22,6 +22,9 @@ public:
         for (Control* c : controls)
             if (c->modified) binder_.writeBack(c->name);
     }
+    void recordCancelled() override {
+        for (Control* c : controls) binder_.discardTyping(c->name);
+    }
     void sourceDestroyed() override { attached_ = false; }
 
     std::vector<Control*> controls;

@@ -12,9 +12,12 @@
 #include "editing/rich_text.h"
 #include "store/tree.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <optional>
 #include <system_error>
 
 namespace zelt::app {
@@ -44,31 +47,50 @@ int cardTableOf(const std::string& layout) {
 }
 
 std::string readBytes(const std::filesystem::path& p) {
+    const EngineError unreadable("Не удаётся прочитать файл " + p.filename().string());
+    // A folder or device in the note's place opens on some systems and reads as nothing.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(p, ec)) throw unreadable;
     std::ifstream in(p, std::ios::binary);
-    if (!in) throw EngineError("Не удаётся прочитать файл " + p.filename().string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    if (!in) throw unreadable;
+    std::string bytes;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) bytes.append(buffer, static_cast<size_t>(in.gcount()));
+    if (in.bad()) throw unreadable;
+    return bytes;
 }
 
-// Replaces a note file through a temporary file in the same folder, so a crash never leaves half a note.
+// The rename below would replace a note whatever its own permissions say; a note the user may not
+// write must stay as it is.
+void requireWritable(const std::filesystem::path& p, const EngineError& failure) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(p, ec)) throw failure;
+    const int fd = ::open(p.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw failure;
+    ::close(fd);
+}
+
+// Replaces a note file through a temporary file in the same folder, so a crash never leaves half a
+// note; the note keeps its permissions.
 void writeAtomically(const std::filesystem::path& p, const std::string& bytes) {
+    const EngineError failure("Не удаётся записать файл " + p.filename().string());
+    requireWritable(p, failure);
     const std::filesystem::path temp = p.string() + ".~tmp";
+    std::error_code ec;
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out << bytes;
-        out.flush();
+        out.close();
         if (!out) {
-            std::error_code ec;
             std::filesystem::remove(temp, ec);
-            throw EngineError("Не удаётся записать файл " + p.filename().string());
+            throw failure;
         }
     }
-    std::error_code ec;
+    std::filesystem::permissions(temp, std::filesystem::status(p, ec).permissions(), ec);
     std::filesystem::rename(temp, p, ec);
     if (ec) {
         std::filesystem::remove(temp, ec);
-        throw EngineError("Не удаётся записать файл " + p.filename().string());
+        throw failure;
     }
 }
 
@@ -132,12 +154,7 @@ void RecordEditing::install() {
     for (const auto& [table, boxes] : noteBoxes()) {
         for (const char* box : boxes) {
             const std::string name = box;
-            m.on(name, "Change", [this, name](const EventArgs& a) {
-                Control& c = w_.model().get(name);
-                c.text = a.text;
-                w_.model().changed(c);
-                w_.ui().reduceClipboard();
-            });
+            m.on(name, "Change", [this, name](const EventArgs& a) { noteTyped(name, a.text); });
             m.on(name, "Exit", [this, name](const EventArgs&) { saveBox(name); });
         }
     }
@@ -234,25 +251,51 @@ void RecordEditing::noteShown(int number, const std::filesystem::path& path) { p
 void RecordEditing::flushNotes() {
     std::map<int, std::filesystem::path> pending;
     pending.swap(pendingNotes_);
-    FormModel& m = w_.model();
+    std::string failure;
     for (const auto& [table, path] : pending) {
         const auto boxes = noteBoxes().find(table);
         if (boxes == noteBoxes().end()) continue;
-        const std::string bytes = readBytes(path);
-        const bool plain = store::hasPlainTextNotes(w_.tables().def(table).table);
-        const std::string text = plain ? utf8FromCp1251(bytes) : editing::readNote(bytes).text;
-        for (const char* box : boxes->second) {
-            Control& c = m.get(box);
-            if (c.text == text) continue;
-            c.text = text;
-            m.changed(c);
+        std::optional<std::string> text;
+        if (!path.empty()) {  // empty: the file could not be created, and the hook has said so
+            try {
+                const std::string bytes = readBytes(path);
+                const bool plain = store::hasPlainTextNotes(w_.tables().def(table).table);
+                text = plain ? utf8FromCp1251(bytes) : editing::readNote(bytes).text;
+            } catch (const EngineError& e) {
+                if (failure.empty()) failure = e.what();
+            }
         }
+        showNote(boxes->second, text);
     }
+    if (!failure.empty()) throw EngineError(failure);
+}
+
+void RecordEditing::showNote(const std::vector<const char*>& boxes, const std::optional<std::string>& text) {
+    FormModel& m = w_.model();
+    for (const char* box : boxes) {
+        Control& c = m.get(box);
+        const std::string& shown = text ? *text : std::string();
+        if (c.text == shown && c.readOnly == !text) continue;
+        c.text = shown;
+        c.readOnly = !text;
+        m.changed(c);
+    }
+}
+
+void RecordEditing::noteTyped(const std::string& box, const std::string& text) {
+    Control& c = w_.model().get(box);
+    if (c.readOnly) return;  // a box that shows no note takes no typing
+    c.text = text;
+    w_.model().changed(c);
+    w_.ui().reduceClipboard();
 }
 
 void RecordEditing::saveBox(const std::string& box) {
     const int table = boxTable(box);
     if (!w_.table(table).active()) return;  // no record to keep a note for
+    // The note of the current record could not be read: what the box holds is not that note and
+    // must replace no file.
+    if (w_.model().get(box).readOnly) return;
     const std::string name = editing::noteFileOf(w_.tables(), table);
     const std::filesystem::path path = editing::ensureNoteFile(w_.session().dataDir(), name);
     const std::string& text = w_.model().get(box).text;

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zelt::app {
 
@@ -19,10 +21,14 @@ public:
     void install();
     // Start-up: fills the combo boxes from the list files.
     void fillPickLists();
-    // Master table object `number` shows a record whose note file is `path`: its boxes load it
-    // when the event is over (a walk loads each record's file only into the model's memory once).
+    // Master table object `number` shows a record whose note file is `path` (empty: the file could
+    // not be created): its boxes load it when the event is over (a walk loads only the last
+    // record's file).
     void noteShown(int number, const std::filesystem::path& path);
-    // Loads the notes shown since the last event into their boxes.
+    // Loads the notes shown since the last event into their boxes. A note that cannot be read
+    // leaves its boxes empty and read-only, so that nothing typed or left there is saved over
+    // that note or another record's, until a load of the table succeeds; the first failure is
+    // then thrown as the file error.
     void flushNotes();
 
 private:
@@ -30,6 +36,8 @@ private:
     void copyAddress(const std::string& groupBox);
     void openPhraseMenu(const std::string& menu);
     void choosePhrase(const std::string& menu, const std::string& phrase);
+    void showNote(const std::vector<const char*>& boxes, const std::optional<std::string>& text);
+    void noteTyped(const std::string& box, const std::string& text);
     void saveBox(const std::string& box);
     std::string cardControl(int table, const std::string& field) const;
 

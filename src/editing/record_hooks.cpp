@@ -64,7 +64,14 @@ void installRecordHooks(store::TableSet& tables, HookHost& host) {
         const int number = h.master;
         master.afterScroll = [&tables, &host, dataDir, number](store::Table&) {
             const std::string name = noteFileOf(tables, number);
-            host.noteFileShown(number, ensureNoteFile(dataDir, name));
+            std::filesystem::path path;
+            try {
+                path = ensureNoteFile(dataDir, name);
+            } catch (const EngineError&) {
+                host.noteFileShown(number, {});  // the boxes must not go on showing the last note
+                throw;
+            }
+            host.noteFileShown(number, path);
         };
         if (!h.filterWarning) continue;
         const char* warning = h.filterWarning;

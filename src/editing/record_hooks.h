@@ -19,7 +19,8 @@ public:
     // A message box with OK.
     virtual void showMessage(const std::string& text) = 0;
     // Master table object `number` shows a new current record whose note file is `path` (it exists
-    // now): the operational-information boxes of that table take it.
+    // now): the operational-information boxes of that table take it. An empty path: the record's
+    // note file could not be created, and the hook throws that error next.
     virtual void noteFileShown(int number, const std::filesystem::path& path) = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "base/text.h"
 
 #include <cstdio>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -100,16 +101,26 @@ class Reader {
 public:
     explicit Reader(std::string_view in) : in_(in), cyrillicFonts_(kFontLimit, false) {}
 
-    std::string read(size_t start) {
+    // The text of the document, or nothing when the reader cannot follow the file to its end.
+    std::optional<std::string> read(size_t start) {
         pos_ = start;
         while (pos_ < in_.size() && step()) {}
+        if (!closed_ || !onlyBlanksFrom(pos_)) return std::nullopt;
         flushSurrogate();
         if (endsWithParagraph_) out_.resize(out_.size() - 2);  // the last paragraph's own mark
         return std::move(out_);
     }
 
 private:
-    // Reads one element; false when reading ends (the document closed or damage).
+    // Word processors end the file with a line end or NUL bytes after the closing brace.
+    bool onlyBlanksFrom(size_t pos) const {
+        for (; pos < in_.size(); ++pos)
+            if (in_[pos] != ' ' && in_[pos] != '\t' && in_[pos] != '\r' && in_[pos] != '\n' && in_[pos] != '\0')
+                return false;
+        return true;
+    }
+
+    // Reads one element; false when reading ends: the document closed (closed_) or damage.
     bool step() {
         const char c = in_[pos_++];
         switch (c) {
@@ -123,7 +134,8 @@ private:
             if (stack_.empty()) return false;
             state_ = stack_.back();
             stack_.pop_back();
-            return !stack_.empty();
+            closed_ = stack_.empty();
+            return !closed_;
         case '\\':
             return control();
         case '\r':
@@ -351,6 +363,7 @@ private:
     std::vector<bool> cyrillicFonts_;
     char32_t highSurrogate_ = 0;
     bool endsWithParagraph_ = false;
+    bool closed_ = false;  // the brace that closes the document was read
     std::string out_;
 };
 
@@ -391,7 +404,10 @@ void appendUnicodeEscape(std::string& out, char32_t unit) {
 NoteText readNote(std::string_view fileBytes) {
     const size_t start = richTextStart(fileBytes);
     if (start == std::string_view::npos) return {plainText(fileBytes), false};
-    return {Reader(fileBytes).read(start), true};
+    std::optional<std::string> text = Reader(fileBytes).read(start);
+    // Damaged rich text is shown whole as plain text, so that no word of it is lost.
+    if (!text) return {plainText(fileBytes), false};
+    return {std::move(*text), true};
 }
 
 std::string richTextFromPlain(std::string_view text) {

@@ -31,11 +31,12 @@ inline constexpr int kMaxGroupDepth = 1000;
 // rich-text box; \line and a CR or LF given as \'0d, \'0a or \uN break the line; \cell is a tab.
 // Unknown control words are ignored.
 //
-// Damaged rich text never throws; it stays rich text and gives what was read up to the damage:
-// the end of the file inside a group or an escape, groups nested deeper than kMaxGroupDepth, or a
-// \binN longer than the rest of the file. Text after the brace that closes the document is
-// ignored. A \' that is not followed by two hex digits is dropped and reading goes on. Time and
-// memory are linear in the size of the file.
+// Rich text the reader cannot follow to its end is damaged, and the whole file is then read as
+// plain cp1251 text, so that every character of it is shown and a save keeps it: the end of the
+// file inside a group or an escape, groups nested deeper than kMaxGroupDepth, a \binN longer than
+// the rest of the file, or anything but blanks, line ends and NUL bytes after the brace that closes
+// the document. A \' that is not followed by two hex digits is dropped and reading goes on. Never
+// throws; time and memory are linear in the size of the file.
 NoteText readNote(std::string_view fileBytes);
 
 // The note's bytes for `text` (UTF-8, lines separated by CR LF, LF or CR) as rich text in the

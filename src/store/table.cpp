@@ -77,6 +77,11 @@ void DataSource::notifyUpdateRecord() {
     for (DataLink* l : links) l->updateRecord();
 }
 
+void DataSource::notifyCancelled() {
+    const std::vector<DataLink*> links = links_;
+    for (DataLink* l : links) l->recordCancelled();
+}
+
 void DataSource::notify() {
     // A link may detach itself while being told; iterate over a copy.
     const std::vector<DataLink*> links = links_;
@@ -794,17 +799,19 @@ void Table::cancel() {
     if (state_ == State::Edit) {
         state_ = State::Browse;
         modified_ = false;
-        notifyLinks();
-        fireScroll();
     } else if (state_ == State::Insert) {
         state_ = State::Browse;
         modified_ = false;
         pos_ = std::min(insertReturnPos_, static_cast<long>(ids_.size()) - 1);
         if (pos_ < 0 && !ids_.empty()) pos_ = 0;
         loadCurrent();
-        notifyLinks();
-        fireScroll();
+    } else {
+        source_.notifyCancelled();  // no typed text outlives a cancel, whatever the state
+        return;
     }
+    source_.notifyCancelled();
+    notifyLinks();
+    fireScroll();
 }
 
 void Table::deleteRecord() {

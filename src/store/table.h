@@ -37,6 +37,9 @@ public:
     // The source's table is about to store its record: a control holding typed text writes it
     // into its field now.
     virtual void updateRecord() {}
+    // The source's table dropped its edit or insert: a control holding typed text drops it, so
+    // that no cancelled text reaches this record or another.
+    virtual void recordCancelled() {}
     // The source is being destroyed; the link must not use it any more.
     virtual void sourceDestroyed() {}
 };
@@ -56,6 +59,7 @@ public:
     void removeLink(DataLink* link);
     void notify();
     void notifyUpdateRecord();
+    void notifyCancelled();
 
 private:
     Table& table_;

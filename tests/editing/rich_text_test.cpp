@@ -1,5 +1,5 @@
 // Notes as other word processors and installations write them, the default-font writer read back
-// unchanged, institutions' plain notes, and damaged rich text that must end cleanly.
+// unchanged, institutions' plain notes, and damaged rich text that is shown whole as plain text.
 #include "base/text.h"
 #include "editing/rich_text.h"
 
@@ -87,7 +87,6 @@ TEST(ReadNote, DocumentsOfOtherWordProcessors) {
         {"table cells", R"({\rtf1 \trowd\cellx1000\cellx2000 \intbl a\cell b\cell\row})", "a\tb\t", true},
         {"raw cp1251 bytes in the text", "{\\rtf1 \xa8\xe6}", "Ёж", true},
         {"UTF-8 byte order mark and line ends before the header", "\xEF\xBB\xBF\r\n {\\rtf1 ok}", "ok", true},
-        {"\"{\\rtf1\" alone", "{\\rtf1", "", true},
         {"empty document", "{\\rtf1}", "", true},
     };
     for (const ReadCase& c : cases) expectReads(c);
@@ -150,31 +149,55 @@ TEST(ReadNote, FilesThatAreNotRichTextArePlainCp1251) {
     for (const ReadCase& c : cases) expectReads(c);
 }
 
-TEST(ReadNote, DamagedRichTextGivesWhatWasReadBeforeTheDamage) {
+TEST(ReadNote, OddButReadableRichTextStaysRichText) {
     const int depth = kMaxGroupDepth;
     const ReadCase cases[] = {
-        {"groups left open", "{\\rtf1 abc{\\b def", "abcdef", true},
-        {"text after the closing brace", "{\\rtf1 abc}}}xyz", "abc", true},
-        {"hex escape cut after one digit", "{\\rtf1 abc\\'e", "abc", true},
-        {"hex escape cut at once", "{\\rtf1 abc\\'", "abc", true},
-        {"backslash at the end", "{\\rtf1 abc\\", "abc", true},
         {"hex escape without hex digits is dropped", "{\\rtf1 a\\'zzb}", "azzb", true},
         {"hex escape with one hex digit is dropped", "{\\rtf1 a\\'ezb}", "azb", true},
         {"\\u beyond every code point shows its fallback", "{\\rtf1 a\\u99999999999?b}", "a?b", true},
         {"huge \\uc skips to the group's end", "{\\rtf1 {\\uc99999999999 \\u1044 abc}d}", "Дd", true},
-        {"\\bin longer than the file", "{\\rtf1 a\\bin99999999999 b}", "a", true},
         {"negative \\bin", "{\\rtf1 a\\bin-5 b}", "ab", true},
         {"huge and negative font numbers", "{\\rtf1\\deff99999999999\\f-99999999999 \\'c0}", "А", true},
         {"very long control word", "{\\rtf1 a\\" + std::string(100000, 'x') + " b}", "ab", true},
-        {"100000 nested groups", "{\\rtf1 a" + repeated("{", 100000) + "b" + repeated("}", 100000) + "c}", "a", true},
         {"nesting up to the limit is read", "{\\rtf1 a" + repeated("{", depth - 1) + "b" + repeated("}", depth - 1) + "c}",
          "abc", true},
-        {"one group deeper than the limit", "{\\rtf1 a" + repeated("{", depth) + "b" + repeated("}", depth) + "c}", "a",
-         true},
         {"a million empty groups", "{\\rtf1 a" + repeated("{}", 1000000) + "b}", "ab", true},
         {"NUL bytes", std::string("{\\rtf1 a\0b}", 11), std::string("a\0b", 3), true},
+        {"line ends after the closing brace", "{\\rtf1 abc}\r\n\r\n", "abc", true},
+        {"NUL bytes after the closing brace", std::string("{\\rtf1 abc}\0\0", 13), "abc", true},
     };
     for (const ReadCase& c : cases) expectReads(c);
+}
+
+TEST(ReadNote, DamagedRichTextIsShownWholeAsPlainText) {
+    const int depth = kMaxGroupDepth;
+    const std::string deep = "{\\rtf1 a" + repeated("{", 100000) + "b" + repeated("}", 100000) + "c}";
+    const std::string tooDeep = "{\\rtf1 a" + repeated("{", depth) + "b" + repeated("}", depth) + "c}";
+    const ReadCase cases[] = {
+        {"\\bin running past the end", "{\\rtf1\\ansi first part \\bin99999999 second part that matters\\par}",
+         "{\\rtf1\\ansi first part \\bin99999999 second part that matters\\par}", false},
+        {"\\bin longer than the file", "{\\rtf1 a\\bin99999999999 b}", "{\\rtf1 a\\bin99999999999 b}", false},
+        {"groups left open", "{\\rtf1 abc{\\b def", "{\\rtf1 abc{\\b def", false},
+        {"document left open", cp1251FromUtf8("{\\rtf1 первая\\par\r\nвторая"), "{\\rtf1 первая\\par\r\nвторая", false},
+        {"text after the closing brace", "{\\rtf1 abc}}}xyz", "{\\rtf1 abc}}}xyz", false},
+        {"a second document after the first", "{\\rtf1 a}{\\rtf1 b}", "{\\rtf1 a}{\\rtf1 b}", false},
+        {"hex escape cut after one digit", "{\\rtf1 abc\\'e", "{\\rtf1 abc\\'e", false},
+        {"hex escape cut at once", "{\\rtf1 abc\\'", "{\\rtf1 abc\\'", false},
+        {"backslash at the end", "{\\rtf1 abc\\", "{\\rtf1 abc\\", false},
+        {"\"{\\rtf1\" alone", "{\\rtf1", "{\\rtf1", false},
+        {"100000 nested groups", deep, deep, false},
+        {"one group deeper than the limit", tooDeep, tooDeep, false},
+        {"byte order mark and blanks are shown too", "\xEF\xBB\xBF \r\n{\\rtf1 a", "\u043f\u00bb\u0457 \r\n{\\rtf1 a", false},
+    };
+    for (const ReadCase& c : cases) expectReads(c);
+}
+
+TEST(ReadNote, DamagedRichTextSurvivesASave) {
+    const std::string damaged = cp1251FromUtf8("{\\rtf1\\ansi первая часть \\bin99999999 вторая часть\\par}");
+    const std::string shown = readNote(damaged).text;
+    const editing::NoteText saved = readNote(richTextFromPlain(shown));
+    EXPECT_TRUE(saved.wasRichText);
+    EXPECT_EQ(saved.text, "{\\rtf1\\ansi первая часть \\bin99999999 вторая часть\\par}");
 }
 
 TEST(RichTextFromPlain, WritesTheDefaultFontAndCp1251) {

@@ -10,11 +10,28 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 
 namespace zelt {
 namespace {
+
+// Two minors, Sv 1 and 2, each with a note.
+void seedTwoMinorsWithNotes(const std::filesystem::path& d) {
+    testing::seedRecords(d, 1, {{{"F", "Первый"}}, {{"F", "Второй"}}});
+    std::ofstream(d / "ZELT/1.vrk", std::ios::binary) << editing::richTextFromPlain("заметка один");
+    std::ofstream(d / "ZELT/2.vrk", std::ios::binary) << editing::richTextFromPlain("заметка два");
+}
+
+// Takes away the right to create files in the minors' folder. The table next to the notes keeps
+// working with its log files already there, and the note of an empty view (Sv 0) exists, as after
+// any earlier session.
+void lockNoteFolder(const std::filesystem::path& folder) {
+    for (const char* f : {"ZELT.db-wal", "ZELT.db-shm", "0.vrk"}) std::ofstream(folder / f, std::ios::app);
+    ::chmod(folder.c_str(), 0555);
+}
 
 class EditingTest : public ::testing::Test {
 protected:
@@ -164,6 +181,138 @@ TEST_F(EditingTest, InstitutionNoteIsPlainCp1251Text) {
     run("click N154\nnavigate DBNavigator11 insert\nset DBEdit95 Школа № 5\nnavigate DBNavigator11 post\n"
         "event RichEdit10 Change Директор: Иванова\nevent RichEdit10 Exit\n");
     EXPECT_EQ(testing::readFile(dir / "Uch/1.vrk"), "\xC4\xE8\xF0\xE5\xEA\xF2\xEE\xF0: \xC8\xE2\xE0\xED\xEE\xE2\xE0");
+}
+
+TEST(NoteFiles, NoteThatCannotBeReadIsNeitherPassedOffNorOverwritten) {
+    const char* const unreadable = "error: Не удаётся прочитать файл 2.vrk\n";
+    const char* const uncreatable = "error: Не удаётся создать файл ZELT\\2.vrk\n";
+    struct Case {
+        const char* what;
+        void (*spoil)(const std::filesystem::path& note);
+        std::string errors;  // the start-up's walk ends on minor 2, then each move there fails
+    };
+    const Case cases[] = {
+        {"no permission to read", [](const std::filesystem::path& n) { ::chmod(n.c_str(), 0); },
+         std::string(unreadable) + unreadable},
+        {"a folder in the note's place",
+         [](const std::filesystem::path& n) {
+             std::filesystem::remove(n);
+             std::filesystem::create_directory(n);
+         },
+         std::string(unreadable) + unreadable},
+        {"missing in a folder the user may not write",
+         [](const std::filesystem::path& n) {
+             std::filesystem::remove(n);
+             lockNoteFolder(n.parent_path());
+         },
+         // The register's statistics pass minor 2 as well.
+         std::string(uncreatable) + uncreatable + uncreatable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::DataDir d;
+        seedTwoMinorsWithNotes(d.path());
+        const std::filesystem::path note = d / "ZELT/2.vrk";
+        const std::string first = testing::readFile(d / "ZELT/1.vrk");
+        const std::string second = testing::readFile(note);
+        c.spoil(note);
+        const std::filesystem::file_type spoilt = std::filesystem::status(note).type();
+        const std::string out = testing::runScriptUnprivileged(
+            d.path(),
+            "click N49\ntable Table1 first\ntable Table1 last\nevent RichEdit1 Exit\n"
+            "show RichEdit1\nshow RichEdit2\n"
+            "event RichEdit1 Change чужой текст\nevent RichEdit1 Exit\nshow RichEdit1\n"
+            "table Table1 first\nshow RichEdit1\n");
+        ::chmod((d / "ZELT").c_str(), 0755);
+        EXPECT_EQ(out, c.errors +
+                           "RichEdit1: \"\" visible read-only\n"  // minor 1's note no longer shows under minor 2
+                           "RichEdit2: \"\" visible read-only\n"
+                           "RichEdit1: \"\" visible read-only\n"  // and nothing typed or left there is saved
+                           "RichEdit1: \"заметка один\" visible\n");
+        EXPECT_EQ(testing::readFile(d / "ZELT/1.vrk"), first);
+        EXPECT_EQ(std::filesystem::status(note).type(), spoilt);
+        if (spoilt != std::filesystem::file_type::regular) continue;
+        ::chmod(note.c_str(), 0644);
+        EXPECT_EQ(testing::readFile(note), second);
+    }
+}
+
+TEST(NoteFiles, NoteTheUserMayNotWriteStaysAsItIs) {
+    struct Case {
+        const char* what;
+        void (*protect)(const std::filesystem::path& dir);
+    };
+    const Case cases[] = {
+        {"read-only note", [](const std::filesystem::path& d) { ::chmod((d / "ZELT/2.vrk").c_str(), 0444); }},
+        {"note in a folder the user may not write", [](const std::filesystem::path& d) { lockNoteFolder(d / "ZELT"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::DataDir d;
+        seedTwoMinorsWithNotes(d.path());
+        const std::string second = testing::readFile(d / "ZELT/2.vrk");
+        c.protect(d.path());
+        const std::string out = testing::runScriptUnprivileged(
+            d.path(), "click N49\ntable Table1 last\nevent RichEdit1 Change новый текст\nevent RichEdit1 Exit\n"
+                      "show RichEdit1\n");
+        ::chmod((d / "ZELT").c_str(), 0755);
+        EXPECT_NE(out.find("error: Не удаётся записать файл 2.vrk\nRichEdit1: \"новый текст\" visible\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(testing::readFile(d / "ZELT/2.vrk"), second);
+        EXPECT_FALSE(std::filesystem::exists(d / "ZELT/2.vrk.~tmp"));
+    }
+}
+
+TEST_F(EditingTest, SavedNoteKeepsItsPermissions) {
+    seedTwoMinorsWithNotes(dir.path());
+    ::chmod((dir / "ZELT/1.vrk").c_str(), 0600);
+    run("click N49\ntable Table1 first\nevent RichEdit1 Change новый текст\nevent RichEdit1 Exit\n");
+    EXPECT_EQ(editing::readNote(testing::readFile(dir / "ZELT/1.vrk")).text, "новый текст");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "ZELT/1.vrk").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(EditingTest, DamagedRichTextNoteIsShownAndSavedWhole) {
+    const std::string damaged = "{\\rtf1\\ansi first part \\bin99999999 second part that matters\\par}";
+    testing::seedRecords(dir.path(), 1, {{{"F", "Первый"}}});
+    std::ofstream(dir / "ZELT/1.vrk", std::ios::binary) << damaged;
+    const std::string out = run("click N49\nshow RichEdit1\nevent RichEdit1 Exit\n");
+    EXPECT_EQ(out, "RichEdit1: \"" + damaged + "\" visible\n");
+    const editing::NoteText saved = editing::readNote(testing::readFile(dir / "ZELT/1.vrk"));
+    EXPECT_TRUE(saved.wasRichText);
+    EXPECT_EQ(saved.text, damaged);
+}
+
+TEST(CancelledTyping, IsNeverStoredIntoThisRecordOrAnother) {
+    struct Case {
+        const char* what;
+        const char* typing;  // on the first minor
+        const char* control;
+        const char* cancel;
+    };
+    const Case cases[] = {
+        {"name, navigator", "set DBEdit2 имя_первого\n", "DBEdit2", "navigate DBNavigator1 cancel"},
+        {"name, table", "set DBEdit2 имя_первого\n", "DBEdit2", "table Table1 cancel"},
+        {"a date the field refused", "set DBEdit4 abc\nevent DBEdit4 Exit\n", "DBEdit4", "navigate DBNavigator1 cancel"},
+        {"name of a new minor", "navigate DBNavigator1 insert\nset DBEdit2 имя_нового\n", "DBEdit2",
+         "navigate DBNavigator1 cancel"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::DataDir d;
+        const std::string out = testing::runScript(
+            d.path(), std::string("click N49\nset DBEdit1 первый\nevent DBEdit1 Exit\n"
+                                  "navigate DBNavigator1 insert\nset DBEdit1 второй\nevent DBEdit1 Exit\n"
+                                  "table Table1 first\n") +
+                          c.typing + c.cancel + "\nshow " + c.control +
+                          "\ntable Table1 last\nevent DBEdit1 Exit\nset DBEdit1 Второй\nevent DBEdit1 Exit\n"
+                          "table Table1 first\nevent DBEdit1 Exit\ndump Table1 F I DR\n");
+        // What the cancel left: the control shows the stored record, and every later post succeeds.
+        const std::string after = out.substr(out.find(std::string(c.control) + ": "));
+        EXPECT_EQ(after, std::string(c.control) + ": \"\" visible\nПервый\t\t\nВторой\t\t\n");
+    }
 }
 
 }  // namespace
