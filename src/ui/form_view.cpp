@@ -477,7 +477,7 @@ void FormView::apply(const Control& c) {
     case ControlKind::StatusPanel:
         if (auto* label = qobject_cast<QLabel*>(w)) {
             label->setText(toQt(c.text));
-            label->setFixedWidth(std::max(0, c.width));
+            if (auto* strip = dynamic_cast<StatusStrip*>(label->parentWidget())) strip->setPanelWidth(label, c.width);
         }
         break;
     case ControlKind::ProgressBar:

@@ -17,6 +17,7 @@ class QAction;
 class QButtonGroup;
 class QMainWindow;
 class QMenu;
+class QStatusBar;
 class QTableView;
 class QTabWidget;
 class QWidget;
@@ -78,6 +79,7 @@ private:
     void buildMenu(const std::string& owner, QWidget* bar);
     void addMenuEntry(const app::Control& c, QMenu* menu, QWidget* bar);
     void buildStatusBar(const app::Control& bar, MainFrame* frame);
+    void fillStatusBar(const app::Control& bar, QStatusBar* sb);
     void buildContainer(const std::string& container, QWidget* host, bool columns);
     QWidget* buildControl(const app::Control& c, QWidget* parent);
     QWidget* buildPageControl(const app::Control& c, QWidget* parent);

@@ -232,19 +232,21 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
 
 void FormView::buildStatusBar(const Control& bar, MainFrame* frame) {
     QStatusBar* sb = frame->statusBar();
-    sb->setSizeGripEnabled(false);
+    fillStatusBar(bar, sb);
     Item item;
     item.kind = ControlKind::StatusBar;
     item.widget = sb;
     items_[bar.name] = item;
+}
+
+void FormView::fillStatusBar(const Control& bar, QStatusBar* sb) {
+    sb->setSizeGripEnabled(false);
+    auto* strip = new StatusStrip(sb);
+    sb->addWidget(strip, 1);
     for (Control* p : app_.model().childrenOf(bar.name)) {
         if (p->kind != ControlKind::StatusPanel) continue;
-        auto* label = new QLabel(sb);
-        label->setTextFormat(Qt::PlainText);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setContentsMargins(2, 0, 2, 0);
-        label->setFixedWidth(std::max(0, p->width));
-        sb->addWidget(label);
+        QLabel* label = strip->addPanel();
+        strip->setPanelWidth(label, p->width);
         Item panel;
         panel.kind = ControlKind::StatusPanel;
         panel.widget = label;
@@ -361,17 +363,7 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
     case ControlKind::StatusBar: {
         // A status bar outside the main window: a row of panels.
         auto* sb = new QStatusBar(parent);
-        sb->setSizeGripEnabled(false);
-        for (Control* p : app_.model().childrenOf(name)) {
-            if (p->kind != ControlKind::StatusPanel) continue;
-            auto* label = new QLabel(sb);
-            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            sb->addWidget(label);
-            Item panel;
-            panel.kind = ControlKind::StatusPanel;
-            panel.widget = label;
-            items_[p->name] = panel;
-        }
+        fillStatusBar(c, sb);
         w = sb;
         break;
     }

@@ -1,5 +1,7 @@
 #include "ui/widgets.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -53,6 +55,48 @@ void FormComboBox::setReadOnly(bool on) {
 
 void FormComboBox::showPopup() {
     if (!readOnly_) QComboBox::showPopup();
+}
+
+StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+}
+
+QLabel* StatusStrip::addPanel() {
+    auto* label = new QLabel(this);
+    label->setTextFormat(Qt::PlainText);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setContentsMargins(2, 0, 2, 0);
+    label->setFixedWidth(0);
+    panels_.push_back(label);
+    layOut();
+    return label;
+}
+
+void StatusStrip::setPanelWidth(QLabel* panel, int width) {
+    width = std::max(0, width);
+    if (panel->width() == width && panel->minimumWidth() == width) return;
+    panel->setFixedWidth(width);
+    layOut();
+}
+
+QSize StatusStrip::sizeHint() const {
+    int height = fontMetrics().height() + 6;
+    for (const QLabel* p : panels_) height = std::max(height, p->sizeHint().height());
+    return {0, height};
+}
+
+void StatusStrip::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    layOut();
+}
+
+void StatusStrip::layOut() {
+    // Fixed places instead of a layout: a layout squeezes panels that do not fit over each other.
+    int x = 0;
+    for (QLabel* p : panels_) {
+        p->setGeometry(x, 0, p->minimumWidth(), height());
+        x += p->minimumWidth();
+    }
 }
 
 void MainFrame::closeEvent(QCloseEvent* e) {

@@ -1,5 +1,6 @@
 // The few widgets that need more than a stock Qt widget gives: a label that reports clicks and
-// the mouse passing over it, a combo box that can be read-only, and the two kinds of window.
+// the mouse passing over it, a combo box that can be read-only, the status bar's panels, and the
+// two kinds of window.
 #pragma once
 
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <vector>
 
 namespace zelt::ui {
 
@@ -53,6 +55,25 @@ public:
 
 private:
     bool readOnly_ = false;
+};
+
+// The panels of a status bar, left to right at the widths they are given and never over each
+// other; what does not fit is cut at the strip's right edge.
+class StatusStrip : public QWidget {
+public:
+    explicit StatusStrip(QWidget* parent = nullptr);
+    // A new sunken panel at the right end.
+    QLabel* addPanel();
+    // Gives a panel its width and lays the panels out again.
+    void setPanelWidth(QLabel* panel, int width);
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void layOut();
+    std::vector<QLabel*> panels_;
 };
 
 // The main window. `onClose` runs when the window closes, whoever closed it.

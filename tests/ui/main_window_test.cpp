@@ -1,5 +1,6 @@
 // The main window as the user sees it: caption, menus, the hidden work area, the four register
 // commands chosen from the menu, the status bar, a grid of a register, and a picture of each register.
+#include "store/tree_init.h"
 #include "ui/grid_model.h"
 #include "ui_fixture.h"
 
@@ -71,7 +72,7 @@ protected:
     }
     std::vector<QLabel*> panels() {
         std::vector<QLabel*> out;
-        for (QLabel* l : main()->statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) out.push_back(l);
+        for (QLabel* l : main()->statusBar()->findChildren<QLabel*>()) out.push_back(l);
         return out;
     }
 };
@@ -245,6 +246,47 @@ TEST_F(MainWindowTest, SmallWindowsAtTheirSizeWithTheirContent) {
     auto* picture = qobject_cast<QLabel*>(view->widget("Image1"));
     ASSERT_TRUE(picture);
     EXPECT_FALSE(picture->pixmap().isNull()) << "the About picture is shown";
+}
+
+// A register large enough that the panels' texts, at 8 pixels a character, are wider together
+// than the window.
+class LargeRegisterTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        demo::Sizes sizes;
+        sizes.minors = 12000;
+        sizes.families = 50;
+        sizes.others = 5;
+        sizes.institutions = 2;
+        init::writeDemo(dir.path(), app::kTablePassword, demo::generateDemo(sizes, 7, *parseDate(kToday)));
+        app.start();
+        ASSERT_TRUE(app.running());
+        build();
+        view->showMain();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->mainWindow()));
+    }
+};
+
+TEST_F(LargeRegisterTest, StatusPanelsNeverOverlapAndTheFirstThreeCanBeRead) {
+    choose("N49");
+    const auto labels = panels();
+    ASSERT_EQ(labels.size(), 7u);
+    int total = 0;
+    for (const app::Control* p : statusPanels()) total += p->width;
+    ASSERT_GT(total, main()->width()) << "the case needs panels wider together than the window";
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const QRect a = labels[i]->geometry();
+        for (size_t j = i + 1; j < labels.size(); ++j)
+            EXPECT_FALSE(a.intersects(labels[j]->geometry())) << i << " and " << j;
+        if (i + 1 < labels.size()) EXPECT_LE(a.right(), labels[i + 1]->geometry().left()) << "left to right";
+    }
+    for (size_t i = 0; i < 3; ++i) {
+        QLabel* l = labels[i];
+        const QRect onScreen = QRect(l->mapTo(main(), QPoint(0, 0)), l->size());
+        EXPECT_TRUE(main()->rect().contains(onScreen)) << i;
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width()) << l->text().toStdString();
+        EXPECT_FALSE(l->text().isEmpty()) << i;
+    }
 }
 
 }  // namespace
