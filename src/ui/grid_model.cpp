@@ -236,6 +236,15 @@ void AdultRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setFont(option.font);
     painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
     painter->drawText(textRect, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine, text);
+    if (option.state & QStyle::State_Selected) {
+        // The current row keeps its cyan; a dark frame round the whole row tells it from the others.
+        const QRect r = option.rect;
+        painter->fillRect(QRect(r.left(), r.top(), r.width(), kCurrentFrame), kCurrentRowFrame);
+        painter->fillRect(QRect(r.left(), r.bottom() - kCurrentFrame + 1, r.width(), kCurrentFrame), kCurrentRowFrame);
+        if (index.column() == 0) painter->fillRect(QRect(r.left(), r.top(), kCurrentFrame, r.height()), kCurrentRowFrame);
+        if (index.column() == index.model()->columnCount() - 1)
+            painter->fillRect(QRect(r.right() - kCurrentFrame + 1, r.top(), kCurrentFrame, r.height()), kCurrentRowFrame);
+    }
     painter->restore();
 }
 

@@ -19,6 +19,9 @@ namespace zelt::ui {
 
 // RGB(0, 255, 255): 0xFFFF00 in the 0x00BBGGRR notation.
 inline const QColor kAdultRowColour(0, 255, 255);
+// The frame that marks the current row among cyan rows: a dark cyan, 2 pixels wide.
+inline const QColor kCurrentRowFrame(0, 96, 96);
+inline constexpr int kCurrentFrame = 2;
 
 class TableGridModel : public QAbstractTableModel, public store::DataLink {
     Q_OBJECT

@@ -58,6 +58,13 @@ protected:
         // Right end of the cell, clear of the text.
         return shot.pixelColor(cell.right() - 3, cell.center().y());
     }
+    // The top edge of the row's middle cell, where the current row has its frame.
+    QColor edgeOfRow(int row) {
+        grid()->scrollTo(rows()->index(row, 0));
+        QApplication::processEvents();
+        const QRect cell = grid()->visualRect(rows()->index(row, 1));
+        return grid()->viewport()->grab().toImage().pixelColor(cell.center().x(), cell.top());
+    }
 };
 
 TEST_F(GridTest, ShowsTheRowsOfItsTable) {
@@ -148,8 +155,10 @@ TEST_F(GridTest, RowsOfThoseAgedEighteenAreCyanInEveryColumnSelectedOrNot) {
     grid()->setCurrentIndex(rows()->index(minor, 0));
     EXPECT_EQ(pixelOfRow(adult), QColor(0, 255, 255));
     EXPECT_NE(pixelOfRow(minor), QColor(0, 255, 255));
+    EXPECT_EQ(edgeOfRow(adult), QColor(0, 255, 255)) << "a row that is not current has no frame";
     grid()->setCurrentIndex(rows()->index(adult, 0));
     EXPECT_EQ(pixelOfRow(adult), QColor(0, 255, 255)) << "the selected row is cyan too";
+    EXPECT_EQ(edgeOfRow(adult), ui::kCurrentRowFrame) << "and framed, so that it can be found";
 
     model().get("TestGrid").colourAdults = false;
     model().changed(model().get("TestGrid"));
