@@ -355,4 +355,16 @@ bool Filter::matches(const RowView& row) const {
 
 const std::vector<int>& Filter::fieldsUsed() const { return fields_; }
 
+std::vector<NecessaryCondition> Filter::necessaryConditions() const {
+    std::vector<NecessaryCondition> out;
+    if (!root_) return out;
+    for (const Comparison& c : root_->terms) {
+        // A blank value fails these tests whatever the field's type.
+        if (c.test == Test::NotBlank) out.push_back({c.field, true, std::string()});
+        // A blank text reads as "", which a non-empty text never equals.
+        else if (c.test == Test::Text && c.op == Op::Eq && !c.text.empty()) out.push_back({c.field, false, c.text});
+    }
+    return out;
+}
+
 }  // namespace zelt::filter

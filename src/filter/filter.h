@@ -38,6 +38,15 @@ public:
 
 struct Node;
 
+// A condition that every record the filter matches also meets, simple enough for a record store
+// to narrow the records with before the filter itself is evaluated on what is left: the field is
+// not blank, or (a text field) its stored text is exactly `text`.
+struct NecessaryCondition {
+    int field = 0;
+    bool notBlank = false;  // otherwise: equals `text`
+    std::string text;
+};
+
 // A parsed filter text. An empty text gives a filter that matches every record.
 class Filter {
 public:
@@ -54,6 +63,9 @@ public:
     bool matches(const RowView& row) const;
     // The field indexes the expression reads, each once, ascending.
     const std::vector<int>& fieldsUsed() const;
+    // Conditions implied by the expression (possibly none); they never decide alone, the caller
+    // still evaluates matches() on every record they let through.
+    std::vector<NecessaryCondition> necessaryConditions() const;
 
 private:
     std::unique_ptr<Node> root_;

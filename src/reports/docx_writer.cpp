@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <string>
 
 #include "base/error.h"
@@ -83,7 +84,29 @@ std::string borders(int format) {
     return out.empty() ? out : "<w:tblBorders>" + out + "</w:tblBorders>";
 }
 
-void writeTable(std::string& out, const Table& t) {
+// Receives document.xml in pieces, so that a report of many rows is compressed as it is written
+// instead of being held whole as text.
+class XmlOut {
+public:
+    explicit XmlOut(std::function<void(std::string_view)> sink) : sink_(std::move(sink)) {}
+    std::string& text() { return buf_; }
+    // Hands the text so far to the sink once enough has gathered.
+    void flushSome() {
+        if (buf_.size() >= kChunk) flush();
+    }
+    void flush() {
+        sink_(buf_);
+        buf_.clear();
+    }
+
+private:
+    static constexpr size_t kChunk = 1 << 20;
+    std::function<void(std::string_view)> sink_;
+    std::string buf_;
+};
+
+void writeTable(XmlOut& xml, const Table& t) {
+    std::string& out = xml.text();
     const std::vector<double>& widths = t.widths();
     out += "<w:tbl><w:tblPr><w:tblW w:w=\"0\" w:type=\"auto\"/>" + borders(t.format()) +
            "<w:tblLayout w:type=\"fixed\"/></w:tblPr><w:tblGrid>";
@@ -102,18 +125,21 @@ void writeTable(std::string& out, const Table& t) {
             out += "</w:tc>";
         }
         out += "</w:tr>";
+        xml.flushSome();
     }
     out += "</w:tbl>";
 }
 
-std::string documentXml(const Document& doc) {
-    std::string out = kXmlHead;
+void writeDocumentXml(const Document& doc, XmlOut& xml) {
+    std::string& out = xml.text();
+    out += kXmlHead;
     out += std::string("<w:document ") + kWordNs + "><w:body>";
     for (const Block& b : doc.blocks()) {
         if (b.isTable())
-            writeTable(out, *b.table);
+            writeTable(xml, *b.table);
         else
             writeParagraph(out, b.paragraph);
+        xml.flushSome();
     }
     bool landscape = doc.orientation() == 1;
     long shortSide = 11906, longSide = 16838;  // A4 in twentieths of a point
@@ -125,7 +151,7 @@ std::string documentXml(const Document& doc) {
     out += "<w:pgMar w:top=\"" + m + "\" w:right=\"" + m + "\" w:bottom=\"" + m + "\" w:left=\"" +
            m + "\" w:header=\"708\" w:footer=\"708\" w:gutter=\"0\"/></w:sectPr>";
     out += "</w:body></w:document>";
-    return out;
+    xml.flush();
 }
 
 std::string stylesXml(const Document& doc) {
@@ -196,19 +222,49 @@ const char* const kWriteFailed = "Не удалось записать доку�
 
 }  // namespace
 
+namespace {
+
+// Hands the parts over in their stored order: `whole` gets a part's name and bytes, `begin` and
+// `piece` get document.xml's name and then its text in pieces.
+void writeParts(const Document& doc, const std::function<void(const char*, const std::string&)>& whole,
+                const std::function<void(const char*)>& begin, const std::function<void(std::string_view)>& piece) {
+    whole("[Content_Types].xml", kContentTypes);
+    whole("_rels/.rels", kPackageRels);
+    begin("word/document.xml");
+    XmlOut xml(piece);
+    writeDocumentXml(doc, xml);
+    whole("word/styles.xml", stylesXml(doc));
+    whole("word/settings.xml", settingsXml(doc));
+    whole("word/_rels/document.xml.rels", kDocumentRels);
+}
+
+// The package, with document.xml compressed while it is written.
+std::string docxBytes(const Document& doc) {
+    ZipWriter zip;
+    writeParts(
+        doc,
+        [&zip](const char* name, const std::string& data) {
+            zip.beginEntry(name);
+            zip.write(data);
+            zip.endEntry();
+        },
+        [&zip](const char* name) { zip.beginEntry(name); }, [&zip](std::string_view text) { zip.write(text); });
+    return zip.finish();
+}
+
+}  // namespace
+
 std::vector<ZipEntry> docxParts(const Document& doc) {
-    return {
-        {"[Content_Types].xml", kContentTypes},
-        {"_rels/.rels", kPackageRels},
-        {"word/document.xml", documentXml(doc)},
-        {"word/styles.xml", stylesXml(doc)},
-        {"word/settings.xml", settingsXml(doc)},
-        {"word/_rels/document.xml.rels", kDocumentRels},
-    };
+    std::vector<ZipEntry> parts;
+    writeParts(
+        doc, [&parts](const char* name, const std::string& data) { parts.push_back({name, data}); },
+        [&parts](const char* name) { parts.push_back({name, std::string()}); },
+        [&parts](std::string_view text) { parts.back().data.append(text); });
+    return parts;
 }
 
 std::filesystem::path writeDocx(const Document& doc, const std::filesystem::path& directory) {
-    std::string bytes = zipArchive(docxParts(doc));
+    std::string bytes = docxBytes(doc);
     std::string stamp = timestamp();
     for (int n = 1; n < 10000; ++n) {
         std::filesystem::path path =

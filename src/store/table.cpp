@@ -256,6 +256,7 @@ void Table::open() {
         insertStmt_ = sql::Statement();
         deleteStmt_ = sql::Statement();
         updateStmts_.clear();
+        listStmts_.clear();
         db_.close();
         throw;
     }
@@ -275,6 +276,7 @@ void Table::prepare() {
     insertStmt_ = sql::Statement(db_, "INSERT INTO " + table + " (" + insCols + ") VALUES (" + params + ")");
     deleteStmt_ = sql::Statement(db_, "DELETE FROM " + table + " WHERE " + key + " = ?1");
     updateStmts_.clear();
+    listStmts_.clear();
 }
 
 void Table::resolveSortFields() {
@@ -303,6 +305,7 @@ void Table::close() {
     insertStmt_ = sql::Statement();
     deleteStmt_ = sql::Statement();
     updateStmts_.clear();
+    listStmts_.clear();
     db_.close();
     state_ = State::Inactive;
     ids_.clear();
@@ -386,25 +389,61 @@ void Table::buildList() const {
         }
     }
     sqlText += " FROM " + sql::quoted(layout_.name);
-    for (size_t k = 0; k < range_.fields.size(); ++k) {
-        sqlText += k ? " AND " : " WHERE ";
-        sqlText += sql::quoted(layout_.fields[static_cast<size_t>(range_.fields[k])].name);
-        sqlText += range_.values[k].null ? " IS NULL" : " = ?" + std::to_string(k + 1);
-    }
-    sqlText += " ORDER BY ";
-    for (int f : sortFields_) sqlText += sql::quoted(layout_.fields[static_cast<size_t>(f)].name) + ", ";
-    sqlText += sql::quoted(layout_.fields[0].name);
-
-    sql::Statement st(db_, sqlText);
+    // The master range, then what the filter implies, narrow the rows in SQL (values bound, never
+    // pasted), so that an index can answer them; the filter still decides on every row left.
+    std::vector<std::pair<int, const Value*>> bound;  // field, value
+    std::vector<Value> texts;
+    const std::vector<filter::NecessaryCondition> implied =
+        useFilter ? filter_.necessaryConditions() : std::vector<filter::NecessaryCondition>();
+    texts.reserve(implied.size());
+    int terms = 0;
+    const auto where = [&](int field, const char* test, const Value* v) {
+        sqlText += terms++ ? " AND " : " WHERE ";
+        sqlText += sql::quoted(layout_.fields[static_cast<size_t>(field)].name);
+        if (!v) {
+            sqlText += test;
+            return;
+        }
+        bound.emplace_back(field, v);
+        sqlText += " = ?" + std::to_string(bound.size());
+    };
     for (size_t k = 0; k < range_.fields.size(); ++k)
-        if (!range_.values[k].null)
-            bindValue(st, static_cast<int>(k + 1), layout_.fields[static_cast<size_t>(range_.fields[k])], range_.values[k]);
+        where(range_.fields[k], " IS NULL", range_.values[k].null ? nullptr : &range_.values[k]);
+    for (const filter::NecessaryCondition& c : implied) {
+        if (c.notBlank) {
+            where(c.field, " IS NOT NULL", nullptr);
+            continue;
+        }
+        Value v;
+        v.null = false;
+        v.text = c.text;
+        texts.push_back(std::move(v));
+        where(c.field, "", &texts.back());
+    }
+    // In counter order SQLite may read the counters from the smallest index and leave the sorting
+    // to us, which is much cheaper than walking the whole table for them.
+    if (!sortFields_.empty()) {
+        sqlText += " ORDER BY ";
+        for (int f : sortFields_) sqlText += sql::quoted(layout_.fields[static_cast<size_t>(f)].name) + ", ";
+        sqlText += sql::quoted(layout_.fields[0].name);
+    }
+
+    // A walk over a master rebuilds its details' lists at every record: the few shapes of this
+    // query are prepared once each.
+    auto cached = listStmts_.find(sqlText);
+    if (cached == listStmts_.end()) cached = listStmts_.emplace(sqlText, sql::Statement(db_, sqlText)).first;
+    sql::Statement& st = cached->second;
+    st.reset();
+    for (size_t k = 0; k < bound.size(); ++k)
+        bindValue(st, static_cast<int>(k + 1), layout_.fields[static_cast<size_t>(bound[k].first)], *bound[k].second);
     ids_.clear();
     const StatementReader reader(layout_, st, columns);
     while (st.step()) {
         if (useFilter && !filter_.matches(reader)) continue;
         ids_.push_back(st.columnInt(0));
     }
+    st.reset();
+    if (sortFields_.empty() && !std::is_sorted(ids_.begin(), ids_.end())) std::sort(ids_.begin(), ids_.end());
     listValid_ = true;
 }
 

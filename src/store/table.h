@@ -238,6 +238,7 @@ private:
     sql::Statement insertStmt_;
     sql::Statement deleteStmt_;
     std::map<uint64_t, sql::Statement> updateStmts_;
+    mutable std::map<std::string, sql::Statement> listStmts_;  // by SQL text
 
     State state_ = State::Inactive;
     std::string filterText_;

@@ -96,6 +96,7 @@ namespace {
 struct Listing {
     std::filesystem::file_time_type mtime;
     std::chrono::steady_clock::time_point readAt;
+    std::chrono::steady_clock::duration readTook{};
     std::unordered_map<std::string, std::string> byLowerName;
 };
 
@@ -119,17 +120,22 @@ std::optional<std::filesystem::path> findIgnoringCase(const std::filesystem::pat
     const auto read = [&] {
         l.byLowerName.clear();
         l.mtime = mtime;
-        l.readAt = std::chrono::steady_clock::now();
+        const auto started = std::chrono::steady_clock::now();
         for (std::filesystem::directory_iterator it(dir, ec), endIt; !ec && it != endIt; it.increment(ec)) {
             const std::string name = it->path().filename().string();
             l.byLowerName.emplace(lowerAscii(name), name);
         }
+        l.readAt = std::chrono::steady_clock::now();
+        l.readTook = l.readAt - started;
     };
     // The modification time has a coarse tick: a listing is trusted for a miss only while it is
-    // fresh, and a remembered name is checked before it is used.
+    // fresh, and a remembered name is checked before it is used. Fresh is a second, or ten times
+    // what reading the listing took, so that a directory of many thousand note files is not read
+    // again and again while a walk creates the missing ones.
     if (l.byLowerName.empty() || l.mtime != mtime) read();
     auto hit = l.byLowerName.find(lowerAscii(part));
-    const bool stale = hit == l.byLowerName.end() ? std::chrono::steady_clock::now() - l.readAt > std::chrono::seconds(1)
+    const auto trusted = std::max<std::chrono::steady_clock::duration>(std::chrono::seconds(1), 10 * l.readTook);
+    const bool stale = hit == l.byLowerName.end() ? std::chrono::steady_clock::now() - l.readAt > trusted
                                                   : !std::filesystem::exists(dir / hit->second, ec);
     if (stale) {
         read();

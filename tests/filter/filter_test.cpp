@@ -396,3 +396,74 @@ TEST(FilterNesting, ModerateDepthWorksAndRunawayDepthIsRefused) {
 
 }  // namespace
 }  // namespace zelt::filter
+
+namespace zelt::filter {
+namespace {
+
+std::string describe(const std::vector<NecessaryCondition>& conditions) {
+    std::string out;
+    for (const NecessaryCondition& c : conditions) {
+        if (!out.empty()) out += ";";
+        out += kFields[c.field].name;
+        out += c.notBlank ? std::string("<>Null") : "='" + c.text + "'";
+    }
+    return out;
+}
+
+struct NecessaryCase {
+    const char* filter;
+    const char* conditions;
+};
+
+// What a store may narrow by before it evaluates the filter: only tests no blank value passes.
+TEST(FilterNecessary, ImpliedConditionsOfEachTest) {
+    const NecessaryCase cases[] = {
+        {"(F='Иванов')", "F='Иванов'"},
+        {"(F='')", ""},  // a blank text passes it
+        {"(F<>'Иванов')", ""},
+        {"(F<'Петров')", ""},
+        {"(F>='Петров')", ""},
+        {"(F=Null)", ""},
+        {"(F<>Null)", "F<>Null"},
+        {"(DKDN<>Null)", "DKDN<>Null"},
+        {"(DKDN<>'')", "DKDN<>Null"},
+        {"(DKDN='')", ""},
+        {"(DKDN='01.02.2000')", ""},
+        {"(L<>Null)", "L<>Null"},
+        {"(L=5)", ""},
+        {"(NKDN=5)", ""},  // "05" passes: the text is read as a number
+        {"(F='Школа')and(DKDN<>Null)", "F='Школа';DKDN<>Null"},
+        {"((F='a')and(L<>0))and(Fm<>Null)", "F='a';Fm<>Null"},
+        {"", ""},
+    };
+    for (const NecessaryCase& c : cases)
+        EXPECT_EQ(describe(Filter::parse(c.filter, resolve).necessaryConditions()), c.conditions) << c.filter;
+}
+
+// Every record a filter matches meets the conditions it implies.
+TEST(FilterNecessary, MatchedRecordsMeetTheConditions) {
+    const char* const filters[] = {"(F='Иванов')", "(F<>Null)", "(DKDN<>Null)", "(F='Иванов')and(DKDN<>'')",
+                                   "(Fm<>Null)and(L<>Null)", "(F='a b')"};
+    const char* const records[] = {"",          "F=",           "F=Иванов",       "F=иванов;DKDN=01.02.2000",
+                                   "F=a b",     "F=Иванов;DKDN=01.02.2000", "Fm=;L=0", "Fm=x;L=3"};
+    int matched = 0;
+    for (const char* f : filters) {
+        const Filter filter = Filter::parse(f, resolve);
+        for (const char* r : records) {
+            const FakeRow row(r);
+            if (!filter.matches(row)) continue;
+            ++matched;
+            for (const NecessaryCondition& c : filter.necessaryConditions()) {
+                const Operand v = row.field(c.field);
+                EXPECT_FALSE(v.blank) << f << " on {" << r << "}";
+                if (!c.notBlank) {
+                    EXPECT_EQ(v.text, c.text) << f << " on {" << r << "}";
+                }
+            }
+        }
+    }
+    EXPECT_GT(matched, 5);
+}
+
+}  // namespace
+}  // namespace zelt::filter

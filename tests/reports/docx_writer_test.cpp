@@ -122,6 +122,34 @@ TEST_F(DocxTest, PortraitSimpleTableAndProofingOn) {
     EXPECT_EQ(settings.find("hideSpellingErrors"), std::string::npos);
 }
 
+// A bank of many rows is compressed while its text is written: every row arrives, in order, and
+// the package is what the in-memory parts say.
+TEST_F(DocxTest, LargeTableArrivesWhole) {
+    Document doc;
+    const int rows = 8000;
+    Table& t = doc.selection().tablesAdd(rows, 2);
+    for (int r = 1; r <= rows; ++r) {
+        t.cell(r, 1).setText(std::to_string(r));
+        t.cell(r, 2).setText("Иванов Иван Иванович, ул. Ленина д." + std::to_string(r % 97));
+    }
+    const std::string xml = readFile(writeAndUnpack(doc) / "word" / "document.xml");
+    ASSERT_GT(xml.size(), size_t{2} << 20);  // several pieces on the way to the archive
+    size_t at = 0;
+    int found = 0;
+    for (int r = 1; r <= rows; ++r) {
+        const std::string cell = ">" + std::to_string(r) + "</w:t>";
+        const size_t next = xml.find(cell, at);
+        if (next == std::string::npos) break;
+        at = next + cell.size();
+        ++found;
+    }
+    EXPECT_EQ(found, rows);
+    const std::vector<ZipEntry> parts = docxParts(doc);
+    ASSERT_EQ(parts.size(), 6u);
+    EXPECT_EQ(parts[2].name, "word/document.xml");
+    EXPECT_EQ(parts[2].data, xml);
+}
+
 TEST_F(DocxTest, EachWriteMakesNewFile) {
     Document doc;
     doc.selection().insertAfter("a");
