@@ -33,7 +33,7 @@ void createTableFile(const std::filesystem::path& path, const std::string& displ
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) throw EngineError("Таблица " + displayName + " уже существует");
     std::filesystem::create_directories(path.parent_path(), ec);
-    if (ec) throw EngineError("Не удаётся создать папку для таблицы " + displayName + ": " + ec.message());
+    if (ec) throw EngineError("Не удаётся создать папку для таблицы " + displayName);
 
     sql::Connection db(path.string(), true, displayName);
     db.exec("PRAGMA journal_mode=WAL");
