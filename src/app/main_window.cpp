@@ -135,6 +135,7 @@ void MainWindow::formCreate() {
             // One post per record as always; grouped in one transaction per file for speed.
             store::Session::Batch batch(session_);
             refreshAges(table(1));
+            batch.commit();
         },
         [this] {
             store::Session::Batch batch(session_);
@@ -142,6 +143,7 @@ void MainWindow::formCreate() {
             families.setEnabled(false);
             refreshAges(table(10));
             families.setEnabled(true);
+            batch.commit();
         },
         [this] { editing_.fillPickLists(); },
     };

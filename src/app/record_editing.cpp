@@ -162,7 +162,8 @@ void RecordEditing::install() {
 
 void RecordEditing::fillPickLists() {
     FormModel& m = w_.model();
-    for (auto& [combo, items] : editing::loadPickLists(w_.session().dataDir())) {
+    const editing::LoadedPickLists loaded = editing::loadPickLists(w_.session().dataDir());
+    for (const auto& [combo, items] : loaded.values) {
         Control& c = m.get(combo);
         c.items.insert(c.items.end(), items.begin(), items.end());
         m.changed(c);
@@ -170,6 +171,8 @@ void RecordEditing::fillPickLists() {
     Control& sex = m.get(editing::kSexComboBox);
     sex.items = editing::sexValues();
     m.changed(sex);
+    // Shown only now, so that the lists read before the failing file are kept.
+    if (!loaded.readError.empty()) throw EngineError(loaded.readError);
 }
 
 void RecordEditing::capitaliseOnExit(const std::string& name, bool comboBox) {

@@ -19,7 +19,8 @@ public:
 
     // Adds the phrase menus and registers every handler of this unit.
     void install();
-    // Start-up: fills the combo boxes from the list files.
+    // Start-up: fills the combo boxes from the list files; a file that cannot be read is an
+    // EngineError raised after the lists read before it are in place.
     void fillPickLists();
     // Master table object `number` shows a record whose note file is `path` (empty: the file could
     // not be created): its boxes load it when the event is over (a walk loads only the last

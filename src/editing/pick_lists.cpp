@@ -1,5 +1,6 @@
 #include "editing/pick_lists.h"
 
+#include "base/error.h"
 #include "editing/list_file.h"
 #include "store/tree.h"
 
@@ -42,8 +43,8 @@ const std::vector<PickListRow>& pickListRows() {
     return rows;
 }
 
-std::map<std::string, std::vector<std::string>> loadPickLists(const std::filesystem::path& dataDir) {
-    std::map<std::string, std::vector<std::string>> lists;
+LoadedPickLists loadPickLists(const std::filesystem::path& dataDir) {
+    LoadedPickLists loaded;
     const PickListRow* row = nullptr;
     std::string file;
     for (int i = 1; i <= 24; ++i) {
@@ -64,13 +65,19 @@ std::map<std::string, std::vector<std::string>> loadPickLists(const std::filesys
         }
         if (!std::ifstream(path, std::ios::binary)) break;
         if (!here) continue;  // the same file again under a step without a row adds nothing
-        const std::vector<std::string> lines = readListFile(path);
+        std::vector<std::string> lines;
+        try {
+            lines = readListFile(path);
+        } catch (const EngineError& e) {
+            loaded.readError = e.what();
+            break;
+        }
         for (const char* combo : row->comboBoxes) {
-            std::vector<std::string>& items = lists[combo];
+            std::vector<std::string>& items = loaded.values[combo];
             items.insert(items.end(), lines.begin(), lines.end());
         }
     }
-    return lists;
+    return loaded;
 }
 
 const std::vector<ListLabel>& listLabels() {

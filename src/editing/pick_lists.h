@@ -21,11 +21,18 @@ const std::vector<PickListRow>& pickListRows();
 extern const char* const kSexComboBox;
 const std::vector<std::string>& sexValues();
 
+// What the loading read: the values of each combo box filled, in file order, and the read error
+// that ended it ("" when none).
+struct LoadedPickLists {
+    std::map<std::string, std::vector<std::string>> values;
+    std::string readError;
+};
+
 // Reads the list files in load order, steps 1 to 24 (a step without a row reads the previous file
 // again and adds nothing), creating missing files empty. The first file that cannot be created or
-// opened ends the loading silently; a read error after opening is an EngineError. Returns the
-// values for each combo box filled, in file order.
-std::map<std::string, std::vector<std::string>> loadPickLists(const std::filesystem::path& dataDir);
+// opened ends the loading silently; a file that opens but cannot be read ends it with its error.
+// Either way the files read before it keep their values.
+LoadedPickLists loadPickLists(const std::filesystem::path& dataDir);
 
 // A caption label that opens a list file: on a double click, or on a single click for Label31.
 struct ListLabel {

@@ -4,6 +4,7 @@
 #include "store/table_file.h"
 
 #include <algorithm>
+#include <exception>
 #include <system_error>
 
 namespace zelt::store {
@@ -40,13 +41,20 @@ void Session::unlock(const std::string& displayName, const std::string& storedCh
 Session::Batch::Batch(Session& s) : s_(s) { ++s_.batchDepth_; }
 
 Session::Batch::~Batch() {
+    if (ended_) return;
     if (--s_.batchDepth_ == 0) {
         try {
             s_.commitAll();
         } catch (...) {
-            // A failed commit cannot be reported from a destructor; SQLite rolls that file back.
+            // The loop already ends with an error of its own, which is the one the user sees.
         }
     }
+}
+
+void Session::Batch::commit() {
+    if (ended_) return;
+    ended_ = true;
+    if (--s_.batchDepth_ == 0) s_.commitAll();
 }
 
 void Session::beforeWrite(sql::Connection& c) {
@@ -65,12 +73,20 @@ void Session::forget(sql::Connection& c) {
 void Session::commitAll() {
     std::vector<sql::Connection*> pending;
     pending.swap(inBatch_);
+    std::exception_ptr first;
     for (sql::Connection* c : pending) {
-        if (c->inTransaction()) c->exec("COMMIT");
-        // A long loop leaves a long journal: fold it into the file now rather than in the middle
-        // of the user's next post.
-        c->exec("PRAGMA wal_checkpoint(PASSIVE)");
+        try {
+            if (c->inTransaction()) c->exec("COMMIT");
+            // A long loop leaves a long journal: fold it into the file now rather than in the
+            // middle of the user's next post.
+            c->exec("PRAGMA wal_checkpoint(PASSIVE)");
+        } catch (const EngineError&) {
+            // A commit that failed leaves nothing stored; no later write may join its transaction.
+            if (c->inTransaction()) sqlite3_exec(c->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            if (!first) first = std::current_exception();
+        }
     }
+    if (first) std::rethrow_exception(first);
 }
 
 }  // namespace zelt::store

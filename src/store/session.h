@@ -34,16 +34,20 @@ public:
     void unlock(const std::string& displayName, const std::string& storedCheck);
 
     // While a Batch lives, writes on each connection run inside one transaction, committed when the
-    // outermost Batch ends (also when it ends by an exception: what was done stays done).
+    // outermost Batch commits. A Batch that ends without commit() (an exception ends the loop)
+    // commits too, so what was done stays done; only commit() can report a failed commit.
     class Batch {
     public:
         explicit Batch(Session& s);
         ~Batch();
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
+        // Ends the batch; for the outermost one, commits every file and throws the first failure.
+        void commit();
 
     private:
         Session& s_;
+        bool ended_ = false;
     };
     // Called by a table before it writes through `c`.
     void beforeWrite(sql::Connection& c);

@@ -2,18 +2,90 @@
 
 #include "base/error.h"
 
+#include <cerrno>
+#include <optional>
 #include <utility>
 
 namespace zelt::store::sql {
+
+namespace {
+
+// What the operating system's error says, where it says more than SQLite's code.
+std::optional<Cause> causeOfErrno(int sysErrno, bool opening) {
+    switch (sysErrno) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return Cause::DiskFull;
+        case EROFS: return Cause::ReadOnly;
+        case EACCES:
+        case EPERM: return opening ? Cause::NoAccess : Cause::ReadOnly;
+        case ENOENT:
+        case ENOTDIR: return opening ? std::optional<Cause>(Cause::Missing) : std::nullopt;
+        case EAGAIN: return Cause::Locked;
+        default: return std::nullopt;
+    }
+}
+
+struct CauseWording {
+    Cause cause;
+    const char* before;  // the text before the file name
+    const char* after;   // the text after it
+};
+
+const CauseWording kWordings[] = {
+    {Cause::Missing, "Не найден файл таблицы ", ""},
+    {Cause::Locked, "Файл ", " занят другой программой"},
+    {Cause::ReadOnly, "Файл ", " недоступен для записи: файл или его папка только для чтения"},
+    {Cause::NoAccess, "Нет доступа к файлу ", ""},
+    {Cause::DiskFull, "Нет места на диске для записи файла ", ""},
+    {Cause::Damaged, "Файл ", " повреждён или не является таблицей банка данных"},
+    {Cause::KeyViolation, "Нарушение ключа в таблице ", ""},
+    {Cause::NoMemory, "Недостаточно памяти для работы с таблицей ", ""},
+    {Cause::CannotOpen, "Не удаётся открыть файл таблицы ", ""},
+    {Cause::InputOutput, "Ошибка ввода-вывода при работе с файлом ", ""},
+    {Cause::Other, "Ошибка таблицы ", ""},
+};
+
+}  // namespace
+
+Cause causeOf(int code, int sysErrno) {
+    if (code == SQLITE_IOERR_NOMEM) return Cause::NoMemory;
+    switch (code & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return Cause::Locked;
+        case SQLITE_READONLY:
+        case SQLITE_PERM: return Cause::ReadOnly;
+        case SQLITE_FULL: return Cause::DiskFull;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_FORMAT: return Cause::Damaged;
+        case SQLITE_CONSTRAINT: return Cause::KeyViolation;
+        case SQLITE_NOMEM: return Cause::NoMemory;
+        case SQLITE_CANTOPEN: return causeOfErrno(sysErrno, true).value_or(Cause::CannotOpen);
+        case SQLITE_IOERR: return causeOfErrno(sysErrno, false).value_or(Cause::InputOutput);
+        default: return Cause::Other;
+    }
+}
+
+std::string causeText(Cause cause, const std::string& file, int code) {
+    for (const CauseWording& w : kWordings)
+        if (w.cause == cause) {
+            std::string text = w.before + file + w.after;
+            if (cause == Cause::Other) text += " (код " + std::to_string(code) + ")";
+            return text;
+        }
+    return "Ошибка таблицы " + file;
+}
 
 Connection::Connection(const std::string& path, bool create, std::string displayName) : name_(std::move(displayName)) {
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string msg = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        const int code = db_ ? sqlite3_extended_errcode(db_) : rc;
+        const int sysErrno = db_ ? sqlite3_system_errno(db_) : 0;
         sqlite3_close(db_);
         db_ = nullptr;
-        throw EngineError("Не удаётся открыть файл таблицы " + name_ + ": " + msg);
+        throw Failure(code, causeOf(code, sysErrno), name_);
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 2000);
@@ -41,23 +113,22 @@ void Connection::close() {
 }
 
 void Connection::exec(const char* sqlText) {
-    char* err = nullptr;
-    if (sqlite3_exec(db_, sqlText, nullptr, nullptr, &err) != SQLITE_OK) {
-        const std::string msg = err ? err : "?";
-        sqlite3_free(err);
-        throw EngineError("Ошибка таблицы " + name_ + ": " + msg);
-    }
+    const int rc = sqlite3_exec(db_, sqlText, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) fail(rc);
 }
 
-void Connection::fail(const std::string& what) const {
-    throw EngineError("Ошибка таблицы " + name_ + ": " + what + (db_ ? std::string(" (") + sqlite3_errmsg(db_) + ")" : ""));
+void Connection::fail(int code) const {
+    // The connection's own code is the extended one; the errno is only kept for opens and I/O.
+    const int extended = db_ && (sqlite3_extended_errcode(db_) & 0xFF) == (code & 0xFF) ? sqlite3_extended_errcode(db_) : code;
+    throw Failure(extended, causeOf(extended, db_ ? sqlite3_system_errno(db_) : 0), name_);
 }
 
 Statement::Statement(const Connection& c, std::string_view sqlText) : conn_(&c) {
-    if (sqlite3_prepare_v3(c.handle(), sqlText.data(), static_cast<int>(sqlText.size()), SQLITE_PREPARE_PERSISTENT, &st_,
-                           nullptr) != SQLITE_OK) {
+    const int rc = sqlite3_prepare_v3(c.handle(), sqlText.data(), static_cast<int>(sqlText.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &st_, nullptr);
+    if (rc != SQLITE_OK) {
         st_ = nullptr;
-        c.fail("не удаётся подготовить запрос");
+        c.fail(rc);
     }
 }
 
@@ -101,9 +172,12 @@ bool Statement::step() {
     const int rc = sqlite3_step(st_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    const std::string msg = sqlite3_errmsg(conn_->handle());
-    sqlite3_reset(st_);
-    throw EngineError("Ошибка таблицы " + conn_->displayName() + ": " + msg);
+    try {
+        conn_->fail(rc);
+    } catch (...) {
+        sqlite3_reset(st_);
+        throw;
+    }
 }
 
 std::string_view Statement::columnText(int i) const {

@@ -1,5 +1,8 @@
-// Thin owners of SQLite connections and statements that turn every SQLite failure into EngineError.
+// Thin owners of SQLite connections and statements that turn every SQLite failure into an
+// EngineError worded for the user.
 #pragma once
+
+#include "base/error.h"
 
 #include <sqlite3.h>
 
@@ -10,6 +13,28 @@
 namespace zelt::store::sql {
 
 class Statement;
+
+// Why a table file could not be opened, read or written, as the user can act on it.
+enum class Cause { Missing, Locked, ReadOnly, NoAccess, DiskFull, Damaged, KeyViolation, NoMemory, CannotOpen, InputOutput, Other };
+
+// The cause behind SQLite's extended result `code`; `sysErrno` is the operating system's error
+// behind a failed open or I/O (0 when unknown).
+Cause causeOf(int code, int sysErrno);
+
+// The message naming table file `file` for a cause; `code` is shown only for Other.
+std::string causeText(Cause cause, const std::string& file, int code = 0);
+
+// A failure of SQLite on one table file, already worded for the user.
+class Failure : public EngineError {
+public:
+    Failure(int code, Cause cause, const std::string& file) : EngineError(causeText(cause, file, code)), code_(code), cause_(cause) {}
+    int code() const { return code_; }
+    Cause cause() const { return cause_; }
+
+private:
+    int code_;
+    Cause cause_;
+};
 
 // One open database file. Closing finalises nothing on its own: statements must go first.
 class Connection {
@@ -30,7 +55,8 @@ public:
     void exec(const char* sqlText);
     int64_t lastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
     bool inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
-    [[noreturn]] void fail(const std::string& what) const;
+    // Throws the Failure for result `code` of the last call on this connection.
+    [[noreturn]] void fail(int code) const;
     void close();
 
 private:

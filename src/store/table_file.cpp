@@ -33,7 +33,7 @@ void createTableFile(const std::filesystem::path& path, const std::string& displ
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) throw EngineError("Таблица " + displayName + " уже существует");
     std::filesystem::create_directories(path.parent_path(), ec);
-    if (ec) throw EngineError("Не удаётся создать папку для таблицы " + displayName + ": " + ec.message());
+    if (ec) throw EngineError("Не удаётся создать папку для таблицы " + displayName);
 
     sql::Connection db(path.string(), true, displayName);
     db.exec("PRAGMA journal_mode=WAL");
@@ -58,27 +58,62 @@ void createTableFile(const std::filesystem::path& path, const std::string& displ
     db.exec(ddl.c_str());
 }
 
-sql::Connection openTableFile(const std::filesystem::path& path, const std::string& displayName, const Layout& layout,
-                              std::string& storedPasswordCheck) {
+namespace {
+
+// The file must be there as a file; an error of the folder on the way (no access) is its own cause.
+void requireFile(const std::filesystem::path& path, const std::string& displayName) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) throw EngineError("Не найден файл таблицы " + displayName);
-    sql::Connection db(path.string(), false, displayName);
-    const auto foreign = [&displayName]() {
-        return EngineError("Файл " + displayName + " повреждён или не является таблицей банка данных");
-    };
-    try {
-        sql::Statement meta(db, "SELECT key, value FROM zelt_meta");
-        std::string format, layoutName;
-        while (meta.step()) {
-            const std::string_view key = meta.columnText(0);
-            if (key == "format") format = std::string(meta.columnText(1));
-            else if (key == "layout") layoutName = std::string(meta.columnText(1));
-            else if (key == "password") storedPasswordCheck = std::string(meta.columnText(1));
-        }
-        if (format != std::to_string(kFormatVersion) || !equalsIgnoreCaseAscii(layoutName, layout.name)) throw foreign();
-    } catch (const EngineError&) {
-        throw foreign();
+    const std::filesystem::file_status st = std::filesystem::status(path, ec);
+    if (std::filesystem::is_regular_file(st)) return;
+    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
+        throw sql::Failure(SQLITE_CANTOPEN, sql::causeOf(SQLITE_CANTOPEN, ec.value()), displayName);
+    throw EngineError(sql::causeText(sql::Cause::Missing, displayName));
+}
+
+// A failure reading the file that says it is not one of ours, as opposed to one that keeps an
+// intact file from being read (a lock, a read-only folder, no space for the journal).
+bool saysForeign(const sql::Failure& f) {
+    return f.cause() == sql::Cause::Damaged || (f.code() & 0xFF) == SQLITE_ERROR;
+}
+
+void checkMetadata(const sql::Connection& db, const Layout& layout, std::string& storedPasswordCheck) {
+    sql::Statement meta(db, "SELECT key, value FROM zelt_meta");
+    std::string format, layoutName;
+    while (meta.step()) {
+        const std::string_view key = meta.columnText(0);
+        if (key == "format") format = std::string(meta.columnText(1));
+        else if (key == "layout") layoutName = std::string(meta.columnText(1));
+        else if (key == "password") storedPasswordCheck = std::string(meta.columnText(1));
     }
+    if (format != std::to_string(kFormatVersion) || !equalsIgnoreCaseAscii(layoutName, layout.name))
+        throw sql::Failure(SQLITE_NOTADB, sql::Cause::Damaged, db.displayName());
+}
+
+[[noreturn]] void structureDiffers(const std::string& displayName, const std::string& what) {
+    throw EngineError("Структура таблицы " + displayName + " не совпадает с ожидаемой: " + what);
+}
+
+// The counter must be the table's own key, numbered by the file and never reused; any other field
+// must be an ordinary column that takes blanks.
+void checkConstraints(const sql::Connection& db, const Layout& layout, size_t i) {
+    const FieldDef& f = layout.fields[i];
+    int notNull = 0, primaryKey = 0, autoIncrement = 0;
+    if (sqlite3_table_column_metadata(db.handle(), "main", layout.name, f.name, nullptr, nullptr, &notNull,
+                                      &primaryKey, &autoIncrement) != SQLITE_OK)
+        db.fail(sqlite3_errcode(db.handle()));
+    const bool counter = f.type == FieldType::AutoInc;
+    if (counter && !(primaryKey && autoIncrement))
+        structureDiffers(db.displayName(), std::string("поле ") + f.name + " не является счётчиком");
+    if (!counter && (primaryKey || notNull))
+        structureDiffers(db.displayName(), std::string("поле ") + f.name + " не допускает пустых значений или повторов");
+}
+
+void checkFields(const sql::Connection& db, const Layout& layout) {
+    const std::string& displayName = db.displayName();
+    sql::Statement kind(db, "SELECT type FROM sqlite_master WHERE name = ?1 COLLATE NOCASE");
+    kind.bind(1, std::string_view(layout.name));
+    if (!kind.step() || kind.columnText(0) != "table") structureDiffers(displayName, std::string("нет таблицы ") + layout.name);
+    kind.reset();
 
     sql::Statement info(db, "PRAGMA table_info(" + sql::quoted(layout.name) + ")");
     size_t i = 0;
@@ -88,15 +123,30 @@ sql::Connection openTableFile(const std::filesystem::path& path, const std::stri
             continue;  // trailing fields of a newer layout are kept but not used
         }
         const FieldDef& f = layout.fields[i];
-        if (!equalsIgnoreCaseAscii(info.columnText(1), f.name) ||
-            !equalsIgnoreCaseAscii(info.columnText(2), columnType(f.type)))
-            throw EngineError("Структура таблицы " + displayName + " не совпадает с ожидаемой: поле " +
-                              std::to_string(i + 1) + " должно быть " + f.name);
+        if (!equalsIgnoreCaseAscii(info.columnText(1), f.name))
+            structureDiffers(displayName, "поле " + std::to_string(i + 1) + " должно быть " + f.name);
+        if (!equalsIgnoreCaseAscii(info.columnText(2), columnType(f.type)))
+            structureDiffers(displayName, std::string("поле ") + f.name + " другого типа");
+        checkConstraints(db, layout, i);
         ++i;
     }
-    if (i < layout.fields.size())
-        throw EngineError("Структура таблицы " + displayName + " не совпадает с ожидаемой: нет поля " +
-                          layout.fields[i].name);
+    if (i < layout.fields.size()) structureDiffers(displayName, std::string("нет поля ") + layout.fields[i].name);
+}
+
+}  // namespace
+
+sql::Connection openTableFile(const std::filesystem::path& path, const std::string& displayName, const Layout& layout,
+                              std::string& storedPasswordCheck) {
+    requireFile(path, displayName);
+    sql::Connection db(path.string(), false, displayName);
+    // Nothing below writes: a file refused here is left as it was.
+    try {
+        checkMetadata(db, layout, storedPasswordCheck);
+        checkFields(db, layout);
+    } catch (const sql::Failure& f) {
+        if (saysForeign(f)) throw sql::Failure(SQLITE_NOTADB, sql::Cause::Damaged, displayName);
+        throw;
+    }
     // Memory-mapped reads spare a system call per page on the point lookups of a walk.
     db.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA mmap_size=67108864; PRAGMA cache_size=-8192;");
     return db;

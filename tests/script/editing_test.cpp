@@ -99,6 +99,27 @@ TEST_F(EditingTest, PickListsFillTheComboBoxesInLoadOrder) {
     EXPECT_EQ(a.model().get("DBComboBox26").items, (std::vector<std::string>{"М", "Ж"}));
 }
 
+TEST_F(EditingTest, ListFileThatCannotBeReadKeepsTheListsReadBeforeIt) {
+    writeList("gorod.vrk", "Кимры\r\n\r\nТверь\r\n");
+    writeList("obl.vrk", "Тверская\r\n");
+    writeList("stat_rod_p.vrk", "Работает\r\n");
+    std::filesystem::create_directory(dir / "ul.vrk");  // opens, but cannot be read
+    EXPECT_EQ(run(""), "error: Ошибка ввода-вывода: не удаётся прочитать файл ul.vrk\n");
+    testing::RecordingUi ui;
+    app::FixedClock clock(40000);
+    app::Application a(dir.path(), ui, clock);
+    a.start();
+    EXPECT_EQ(ui.shown, (std::vector<std::string>{"error: Ошибка ввода-вывода: не удаётся прочитать файл ul.vrk"}));
+    using Items = std::vector<std::string>;
+    for (const char* town : {"DBComboBox1", "DBComboBox51"}) EXPECT_EQ(a.model().get(town).items, (Items{"Кимры", "", "Тверь"})) << town;
+    EXPECT_EQ(a.model().get("DBComboBox8").items, Items{});  // m_uch_p.vrk was created empty
+    for (const char* region : {"DBComboBox2", "DBComboBox50"}) EXPECT_EQ(a.model().get(region).items, Items{"Тверская"}) << region;
+    // The street file and every later one stay unread.
+    for (const char* later : {"DBComboBox4", "DBComboBox9", "DBComboBox47"}) EXPECT_TRUE(a.model().get(later).items.empty()) << later;
+    EXPECT_FALSE(std::filesystem::exists(dir / "osnccu_p.vrk"));
+    EXPECT_EQ(a.model().get("DBComboBox26").items, (Items{"М", "Ж"}));
+}
+
 TEST_F(EditingTest, LabelsOpenTheirListFilesInTheEditor) {
     EXPECT_EQ(run("event Label5 DblClick\nclick Label31\nevent Label216 DblClick\n"),
               "editor: gorod.vrk\neditor: osnccu_p.vrk\neditor: dmpko_r.vrk\n");

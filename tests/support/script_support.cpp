@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
-#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,63 +53,61 @@ std::string runScript(const std::filesystem::path& dir, const std::string& scrip
 
 namespace {
 
-// Gives the tree to `uid`:`gid`, keeping every mode as the test set it.
-void chownTree(const std::filesystem::path& dir, uid_t uid, gid_t gid) {
-    ASSERT_EQ(::lchown(dir.c_str(), uid, gid), 0) << dir;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
-        ASSERT_EQ(::lchown(e.path().c_str(), uid, gid), 0) << e.path();
-}
+constexpr uid_t kNobody = 65534;
 
-// In the child: drops root for nobody; false when that fails.
-bool becomeNobody(const passwd& nobody) {
-    return ::setgroups(0, nullptr) == 0 && ::setgid(nobody.pw_gid) == 0 && ::setuid(nobody.pw_uid) == 0 &&
-           ::geteuid() != 0;
+void giveToNobody(const std::filesystem::path& dir) {
+    EXPECT_EQ(::lchown(dir.c_str(), kNobody, kNobody), 0) << dir;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+        EXPECT_EQ(::lchown(e.path().c_str(), kNobody, kNobody), 0) << e.path();
 }
 
 }  // namespace
 
 std::string runScriptUnprivileged(const std::filesystem::path& dir, const std::string& script) {
     const bool root = ::geteuid() == 0;
-    passwd nobody{};
-    if (root) {
-        const passwd* p = ::getpwnam("nobody");
-        if (!p) {
-            ADD_FAILURE() << "no user nobody";
-            return std::string();
-        }
-        nobody = *p;
-        chownTree(dir, nobody.pw_uid, nobody.pw_gid);
+    if (root) giveToNobody(dir);
+    int in[2], out[2];
+    if (::pipe(in) != 0 || ::pipe(out) != 0) {
+        ADD_FAILURE() << "no pipe";
+        return "";
     }
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        ADD_FAILURE() << "pipe";
-        return std::string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(in[0], 0);
+        ::dup2(out[1], 1);
+        ::dup2(out[1], 2);
+        for (int fd : {in[0], in[1], out[0], out[1]}) ::close(fd);
+        const bool dropped = !root || (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
+        if (dropped && ::chdir(dir.c_str()) == 0) ::execl(ZELT_SCRIPT_DRIVER, ZELT_SCRIPT_DRIVER, static_cast<char*>(nullptr));
+        ::_exit(127);
     }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        if (root && !becomeNobody(nobody)) ::_exit(3);
-        std::ostringstream out;
-        script::ScriptRunner runner(dir, out);
-        std::istringstream in("today 01.06.2006\nstart\n" + script);
-        const bool ok = runner.run(in);
-        const std::string text = out.str();
-        for (size_t done = 0; done < text.size();) {
-            const ssize_t n = ::write(fds[1], text.data() + done, text.size() - done);
-            if (n <= 0) ::_exit(4);
-            done += static_cast<size_t>(n);
-        }
-        ::_exit(ok ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-    ::close(fds[0]);
+    ::close(in[0]);
+    ::close(out[1]);
+    const std::string input = "today 01.06.2006\nstart\n" + script;
+    // The driver reads all of its input before it ends, and a script is far smaller than a pipe.
+    EXPECT_EQ(::write(in[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    ::close(in[1]);
+    std::string output;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(out[0], buf, sizeof buf)) > 0) output.append(buf, static_cast<size_t>(n));
+    ::close(out[0]);
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << "\n" << text;
-    return text;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << "\n" << output;
+    return output;
+}
+
+void makeWritable(const std::filesystem::path& dir) {
+    using std::filesystem::perms;
+    std::error_code ec, ignored;
+    std::filesystem::permissions(dir, perms::owner_all, std::filesystem::perm_options::add, ignored);
+    // Each folder is made readable before the walk goes into it.
+    for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        std::filesystem::permissions(it->path(),
+                                     it->is_directory(ignored) ? perms::owner_all : perms::owner_read | perms::owner_write,
+                                     std::filesystem::perm_options::add, ignored);
 }
 
 std::string withoutDocumentPath(const std::string& out) {

@@ -10,10 +10,15 @@ namespace zelt::testing {
 // user would have seen. A line the driver does not understand fails the calling test.
 std::string runScript(const std::filesystem::path& dir, const std::string& script);
 
-// runScript in a child process that runs as the unprivileged user "nobody" when the tests run as
-// root (the data directory is handed to that user first), so that file modes hold as they do for
-// the program's users; as any other user it runs as that user.
+// runScript, run by the driver program in a process of an unprivileged user, so that file
+// permissions hold even when the tests run as root: as root the data directory is first given to
+// user and group "nobody" (65534), and the driver drops to them. Fails the calling test when the
+// driver cannot be run or does not end normally.
 std::string runScriptUnprivileged(const std::filesystem::path& dir, const std::string& script);
+
+// Every entry of the tree under `dir`, `dir` included, made writable by its owner again, so that
+// a test can remove what it made read-only.
+void makeWritable(const std::filesystem::path& dir);
 
 // The output without the line naming a written report file, which differs from run to run; fails
 // the calling test when there is no such line.

@@ -116,6 +116,7 @@ WriteCounts writeDemo(const std::filesystem::path& dataDir, const std::string& p
         w.write(families, data.families);
         w.write(others, data.others);
         w.write(institutions, data.institutions);
+        batch.commit();
     }
     for (const auto& [name, lines] : data.listFiles) {
         std::string bytes;
