@@ -10,6 +10,12 @@ namespace zelt::app {
 namespace {
 
 constexpr const char* kPanel = "TForm4.Panel1";
+// The picture with the three title lines beside it, above the other lines, so that the window
+// keeps its 334 by 322.
+constexpr const char* kTopPanel = "TForm4.Panel4";
+constexpr const char* kPicturePanel = "TForm4.Panel2";
+constexpr const char* kTitlePanel = "TForm4.Panel3";
+constexpr int kTitleLines = 3;
 
 struct LabelDef {
     const char* name;
@@ -55,8 +61,11 @@ AboutWindow::AboutWindow(FormModel& model, UiServices& ui, const std::filesystem
     model_.changed(form);
 
     model_.add(kPanel, ControlKind::Panel, kForm);  // raised bevel
+    model_.add(kTopPanel, ControlKind::Panel, kPanel);
+    model_.add(kPicturePanel, ControlKind::Panel, kTopPanel);
+    model_.add(kTitlePanel, ControlKind::Panel, kTopPanel);
 
-    Control& image = model_.add(kImage, ControlKind::Image, kPanel);
+    Control& image = model_.add(kImage, ControlKind::Image, kPicturePanel);
     try {
         const RgbImage& picture = aboutPicture();
         image.width = picture.width;
@@ -65,8 +74,10 @@ AboutWindow::AboutWindow(FormModel& model, UiServices& ui, const std::filesystem
         // The window shows an empty frame rather than not open.
     }
 
+    int line = 0;
     for (const LabelDef& d : kLabels) {
-        model_.add(d.name, ControlKind::Label, kPanel, d.caption).color = d.colour;
+        const char* place = line++ < kTitleLines ? kTitlePanel : kPanel;
+        model_.add(d.name, ControlKind::Label, place, d.caption).color = d.colour;
     }
 
     for (const LinkDef& l : kLinks) {

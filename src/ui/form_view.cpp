@@ -215,7 +215,8 @@ void FormView::applyForm(const Control& c, Item& it) {
     }
     auto* dialog = qobject_cast<FormDialog*>(w);
     if (!dialog) return;
-    if (c.width > 0 && c.height > 0) dialog->resize(c.width, c.height);
+    // A window made at a size keeps it; what its content cannot fit is wrapped or cut inside.
+    if (c.width > 0 && c.height > 0) dialog->setFixedSize(c.width, c.height);
     if (!c.visible) {
         dialog->closeFromModel();
     } else if (!dialog->isVisible()) {

@@ -269,6 +269,13 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
         label->onEnter = [this, name] { fire(name, "MouseEnter"); };
         label->onLeave = [this, name] { fire(name, "MouseLeave"); };
         if (app_.model().hasHandler(name, "Click")) label->setCursor(Qt::PointingHandCursor);
+        // The small windows keep their size: a long text there wraps instead of widening the window.
+        const Control* form = &c;
+        while (form && form->kind != ControlKind::Form) form = app_.model().find(form->parent);
+        if (form && form->name != mainForm_) {
+            label->setWordWrap(true);
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        }
         w = label;
         break;
     }
@@ -347,9 +354,10 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
         auto* panel = new QFrame(parent);
         // The small windows carry their content on a raised panel.
         const Control* owner = app_.model().find(c.parent);
-        if (owner && owner->kind == ControlKind::Form && owner->name != mainForm_)
-            panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        buildContainer(name, panel, true);
+        const bool smallWindowPanel = owner && owner->kind == ControlKind::Form && owner->name != mainForm_;
+        if (smallWindowPanel) panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        // A small window's panel stacks its parts; panels inside it put theirs side by side.
+        buildContainer(name, panel, !smallWindowPanel);
         panel->layout()->setContentsMargins(4, 4, 4, 4);
         w = panel;
         break;

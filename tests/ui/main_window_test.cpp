@@ -239,9 +239,27 @@ TEST_F(MainWindowTest, SmallWindowsAtTheirSizeWithTheirContent) {
         // At least the client area the window was made with; more only where its content needs it.
         EXPECT_GE(w->width(), c.client.width()) << c.form;
         EXPECT_GE(w->height(), c.client.height()) << c.form;
+        EXPECT_EQ(w->size(), c.client) << c.form << ": the window keeps the size it was made with";
         EXPECT_TRUE(w->grab().save(dir + "/" + c.form + ".png"));
         model().setVisible(c.form, false);
         EXPECT_FALSE(w->isVisible());
+    }
+    // The About window keeps its size whatever the region file says; the owner line wraps inside.
+    {
+        const std::string longOwner(
+            "Заместитель председателя комиссии по делам несовершеннолетних и защите их прав администрации "
+            "городского округа");
+        model().setCaption("TForm4.Label7", longOwner);
+        view->showForm("TForm4", false);
+        QWidget* w = view->window("TForm4");
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+        EXPECT_EQ(w->size(), QSize(334, 322));
+        auto* owner = qobject_cast<QLabel*>(view->widget("TForm4.Label7"));
+        ASSERT_TRUE(owner);
+        EXPECT_EQ(owner->text().toStdString(), longOwner);
+        EXPECT_LE(owner->mapTo(w, QPoint(owner->width(), 0)).x(), w->width()) << "the owner line stays inside";
+        EXPECT_TRUE(w->grab().save(QStringLiteral(ZELT_UI_SHOT_DIR) + "/TForm4-long-owner.png"));
+        model().setVisible("TForm4", false);
     }
     auto* picture = qobject_cast<QLabel*>(view->widget("Image1"));
     ASSERT_TRUE(picture);
