@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace zelt::ui {
@@ -36,6 +37,13 @@ using app::ControlKind;
 using app::EventArgs;
 
 namespace {
+
+// Events that start a command which may take a while (a register, a report, an archive move, a
+// re-sort); typing, leaving a field and moving the mouse do not.
+bool isCommand(const Control& c, const std::string& event) {
+    if (event == "Change") return c.kind == ControlKind::PageControl;
+    return event == "Click" || event == "DblClick" || event == "TitleClick" || event == "Select";
+}
 
 // Windows with the thin caption of a tool window.
 const std::set<std::string> kToolWindows = {"TForm4", "TForm5", "TForm7"};
@@ -172,6 +180,7 @@ void FormView::showForm(const std::string& form, bool modal) {
     if (modal) {
         if (dialog->isVisible()) dialog->hide();
         modalRuns_.insert(form);
+        const NormalCursor pointer;
         dialog->exec();
         modalRuns_.erase(form);
     } else {
@@ -528,6 +537,14 @@ void FormView::fire(const std::string& control, const std::string& event, const 
     // Copies: the handler may change the control the references came from.
     const std::string name = control, what = event;
     const EventArgs a = args;
+    std::optional<WaitCursor> busy;
+    const Control* target = app_.model().find(name);
+    if (target && isCommand(*target, what)) {
+        // The menu the command was chosen from is gone from the screen before the command runs,
+        // and the mouse says that the program is at work until it ends.
+        if (main_ && main_->isVisible()) main_->repaint();
+        busy.emplace();
+    }
     ++firing_;
     app_.dispatch([this, &name, &what, &a] { app_.model().fire(name, what, a); });
     --firing_;

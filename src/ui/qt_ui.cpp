@@ -2,6 +2,7 @@
 
 #include "ui/form_view.h"
 #include "ui/qt_text.h"
+#include "ui/widgets.h"
 
 #include "base/text.h"
 
@@ -53,12 +54,14 @@ void QtUi::dialogClosed() {
 
 void QtUi::message(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, toQt(kProgramTitle), toQt(text), QMessageBox::Ok, dialogParent());
+    const NormalCursor pointer;
     box.exec();
     dialogClosed();
 }
 
 void QtUi::error(const std::string& text) {
     QMessageBox box(QMessageBox::Critical, toQt(kProgramTitle), toQt(text), QMessageBox::Ok, dialogParent());
+    const NormalCursor pointer;
     box.exec();
     dialogClosed();
 }
@@ -67,6 +70,7 @@ bool QtUi::confirm(const std::string& caption, const std::string& text) {
     QMessageBox box(QMessageBox::Warning, toQt(caption), toQt(text), QMessageBox::Yes | QMessageBox::No, dialogParent());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
+    const NormalCursor pointer;
     const bool yes = box.exec() == QMessageBox::Yes;
     dialogClosed();
     return yes;
@@ -79,6 +83,7 @@ std::optional<std::string> QtUi::input(const std::string& caption, const std::st
     dialog.setLabelText(toQt(prompt));
     dialog.setTextValue(toQt(prefill));
     dialog.setInputMode(QInputDialog::TextInput);
+    const NormalCursor pointer;
     const bool ok = dialog.exec() == QDialog::Accepted;
     dialogClosed();
     if (!ok) return std::nullopt;
@@ -91,6 +96,7 @@ std::optional<std::string> QtUi::password(const std::string& tableFile) {
     dialog.setLabelText(toQt("Введите пароль таблицы " + tableFile + ":"));
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextEchoMode(QLineEdit::Password);
+    const NormalCursor pointer;
     const bool ok = dialog.exec() == QDialog::Accepted;
     dialogClosed();
     if (!ok) return std::nullopt;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QApplication>
+
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -55,6 +57,18 @@ void FormComboBox::setReadOnly(bool on) {
 
 void FormComboBox::showPopup() {
     if (!readOnly_) QComboBox::showPopup();
+}
+
+WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+
+NormalCursor::NormalCursor() {
+    if (!QApplication::overrideCursor()) return;
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    pushed_ = true;
+}
+NormalCursor::~NormalCursor() {
+    if (pushed_) QApplication::restoreOverrideCursor();
 }
 
 StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {

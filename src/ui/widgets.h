@@ -13,6 +13,26 @@
 
 namespace zelt::ui {
 
+// While a command runs, the mouse shows the wait cursor; a dialog the command opens shows the
+// ordinary one again (scoped: the cursor before it comes back at the end of the scope).
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+class NormalCursor {
+public:
+    NormalCursor();
+    ~NormalCursor();
+    NormalCursor(const NormalCursor&) = delete;
+    NormalCursor& operator=(const NormalCursor&) = delete;
+
+private:
+    bool pushed_ = false;
+};
+
 // Lets a function watch another object's events; returning true swallows the event.
 class EventTap : public QObject {
 public:

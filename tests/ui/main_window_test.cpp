@@ -2,12 +2,16 @@
 // commands chosen from the menu, the status bar, a grid of a register, and a picture of each register.
 #include "store/tree_init.h"
 #include "ui/grid_model.h"
+#include "ui/qt_ui.h"
+#include "ui/widgets.h"
 #include "ui_fixture.h"
 
 #include <QAction>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -181,6 +185,52 @@ TEST_F(MainWindowTest, ChoosingAnotherTabIsTheWorkAreasChange) {
     tabs->setCurrentIndex(archive);
     QApplication::processEvents();
     EXPECT_EQ(panels()[0]->text().toStdString(), "Всего- " + std::to_string(app.mainWindow().table(5).recordCount()));
+}
+
+TEST_F(MainWindowTest, CommandRunsWithTheMenuRedrawnAwayAndTheWaitCursor) {
+    int paints = 0;
+    ui::EventTap tap(main()->centralWidget(), [&](QEvent* e) {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    });
+    QApplication::processEvents();
+    struct Seen {
+        int paints = -1;
+        bool waiting = false;
+    } seen;
+    model().on("N49", "Click", [&](const app::EventArgs&) {
+        seen.paints = paints;
+        seen.waiting = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    });
+    const int before = paints;
+    choose("N49");
+    EXPECT_GT(seen.paints, before) << "the window under the menu is painted before the command runs";
+    EXPECT_TRUE(seen.waiting) << "the wait cursor shows while the command runs";
+    EXPECT_FALSE(QApplication::overrideCursor()) << "and goes when it ends";
+
+    // Typing is no command: no wait cursor for it.
+    model().on("DBEdit1", "Change", [&](const app::EventArgs&) { seen.waiting = QApplication::overrideCursor() != nullptr; });
+    seen.waiting = true;
+    choose("N123");
+    auto* edit = qobject_cast<QLineEdit*>(view->widget("DBEdit1"));
+    ASSERT_TRUE(edit);
+    QTest::keyClicks(edit, "x");
+    EXPECT_FALSE(seen.waiting);
+}
+
+TEST_F(MainWindowTest, DialogOfACommandShowsTheOrdinaryCursor) {
+    ui::QtUi boxes;
+    bool waitingInBox = true;
+    model().on("N49", "Click", [&](const app::EventArgs&) {
+        QTimer::singleShot(50, [&] {
+            waitingInBox = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        });
+        boxes.message("Сообщение команды");
+    });
+    choose("N49");
+    EXPECT_FALSE(waitingInBox);
+    EXPECT_FALSE(QApplication::overrideCursor());
 }
 
 TEST_F(MainWindowTest, ExitClosesTheWindowAndEndsTheProgram) {
