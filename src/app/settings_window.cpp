@@ -46,7 +46,8 @@ SettingsWindow::SettingsWindow(FormModel& model, MainWindow& main, UiServices& u
     model_.add(kRadioGroup, ControlKind::RadioGroup, kForm, "Номеров в телефоне")
         .items.assign(std::begin(kItems), std::end(kItems));
 
-    model_.add(kSaveButton, ControlKind::Button, kForm, "Сохранить");
+    // Enter saves; Escape closes the window without saving.
+    model_.add(kSaveButton, ControlKind::Button, kForm, "Сохранить").isDefault = true;
 
     // The view and the script driver pick an item by its index.
     model_.on(kRadioGroup, "Click", [this](const EventArgs& args) {

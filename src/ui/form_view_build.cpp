@@ -326,6 +326,7 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
     case ControlKind::Button: {
         auto* button = new QPushButton(toQt(c.caption), parent);
         button->setAutoDefault(false);
+        button->setDefault(c.isDefault);
         QObject::connect(button, &QPushButton::clicked, button, [this, name] { fire(name, "Click"); });
         w = button;
         break;

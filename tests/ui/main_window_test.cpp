@@ -9,7 +9,9 @@
 #include <QAction>
 #include <QDir>
 #include <QImage>
+#include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QTimer>
 #include <QMainWindow>
@@ -231,6 +233,30 @@ TEST_F(MainWindowTest, DialogOfACommandShowsTheOrdinaryCursor) {
     choose("N49");
     EXPECT_FALSE(waitingInBox);
     EXPECT_FALSE(QApplication::overrideCursor());
+}
+
+TEST_F(MainWindowTest, SettingsSaveOnEnterAndCloseUnsavedOnEscape) {
+    const std::filesystem::path setup = dir.path() / "setup.vrk";
+    const struct {
+        Qt::Key key;
+        int item;  // the radio item chosen before the key
+        const char* stored;
+    } cases[] = {{Qt::Key_Return, 1, "6\r\n"}, {Qt::Key_Escape, 2, "6\r\n"}, {Qt::Key_Enter, 2, "7\r\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.item);
+        model().setVisible("TForm5", true);
+        view->showForm("TForm5", false);
+        QWidget* w = view->window("TForm5");
+        showActive(w);
+        auto* radio = qobject_cast<QGroupBox*>(view->widget("RadioGroup1"));
+        ASSERT_TRUE(radio);
+        radio->findChildren<QRadioButton*>()[c.item]->click();
+        QTest::keyClick(w, c.key);
+        QApplication::processEvents();
+        EXPECT_FALSE(w->isVisible()) << "the window closes";
+        EXPECT_FALSE(model().get("TForm5").visible);
+        EXPECT_EQ(readFile(setup), c.stored);
+    }
 }
 
 TEST_F(MainWindowTest, ExitClosesTheWindowAndEndsTheProgram) {

@@ -58,6 +58,7 @@ struct Control {
     int height = 0;  // form: client height
     std::vector<std::string> items;  // combo box list, radio group items
     int itemIndex = -1;              // radio group selection
+    bool isDefault = false;          // button: the one Enter presses in its window
     int dataSource = 0;              // DataSourceN a data-aware control shows; 0 for none
     std::string field;               // the field it shows
     std::vector<GridColumn> columns;  // grids
