@@ -415,7 +415,8 @@ void FormView::apply(const Control& c) {
             if (edit->text() != text) {
                 const int pos = edit->cursorPosition();
                 edit->setText(text);
-                if (edit->hasFocus()) edit->setCursorPosition(std::min(pos, static_cast<int>(text.size())));
+                // A value longer than the box shows its beginning, as it does in every desktop program.
+                edit->setCursorPosition(edit->hasFocus() ? std::min(pos, static_cast<int>(text.size())) : 0);
             }
             edit->setReadOnly(c.readOnly);
             edit->setMaximumWidth(c.width > 0 ? edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (c.width + 1) + 12
@@ -435,10 +436,11 @@ void FormView::apply(const Control& c) {
                 combo->addItems(list);
                 combo->setCurrentIndex(-1);
                 combo->setEditText(text);
+                if (!combo->hasFocus()) combo->lineEdit()->setCursorPosition(0);
             } else if (combo->currentText() != text) {
                 const int pos = combo->lineEdit()->cursorPosition();
                 combo->setEditText(text);
-                if (combo->hasFocus()) combo->lineEdit()->setCursorPosition(std::min(pos, static_cast<int>(text.size())));
+                combo->lineEdit()->setCursorPosition(combo->hasFocus() ? std::min(pos, static_cast<int>(text.size())) : 0);
             }
             combo->setReadOnly(c.readOnly);
         }

@@ -272,10 +272,7 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
         // The small windows keep their size: a long text there wraps instead of widening the window.
         const Control* form = &c;
         while (form && form->kind != ControlKind::Form) form = app_.model().find(form->parent);
-        if (form && form->name != mainForm_) {
-            label->setWordWrap(true);
-            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        }
+        if (form && form->name != mainForm_) label->setWordWrap(true);
         w = label;
         break;
     }

@@ -150,6 +150,27 @@ TEST_F(ViewTest, ModelTextReplacesTheEditOnlyWhenItDiffers) {
     EXPECT_EQ(edit->text(), QString("Петров"));
 }
 
+TEST_F(ViewTest, LongValueShowsItsBeginning) {
+    showForm();
+    const std::string value = "Отделом внутренних дел Заволжского района города Твери УМВД России по Тверской обл.";
+    QLineEdit* edit = widget<QLineEdit>("TestEdit");
+    auto* combo = widget<QComboBox>("TestCombo");
+    ASSERT_TRUE(edit && combo);
+    for (QLineEdit* box : {edit, combo->lineEdit()}) {
+        box->setFixedWidth(120);
+        ASSERT_GT(box->fontMetrics().horizontalAdvance(QString::fromStdString(value)), 2 * box->width());
+    }
+    model().setText("TestEdit", value);
+    model().setText("TestCombo", value);
+    QApplication::processEvents();
+    for (QLineEdit* box : {edit, combo->lineEdit()}) {
+        EXPECT_EQ(box->text().toStdString(), value);
+        EXPECT_EQ(box->cursorPosition(), 0);
+        // Not scrolled: the start of the text sits at the box's left edge.
+        EXPECT_LT(box->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), box->width() / 4);
+    }
+}
+
 TEST_F(ViewTest, ModelStateReachesTheWidgets) {
     struct Case {
         const char* what;
