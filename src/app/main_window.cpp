@@ -92,9 +92,16 @@ void MainWindow::registerHandlers() {
 }
 
 void MainWindow::showReport(std::unique_ptr<reports::Document> document) {
-    const std::filesystem::path path = reports::writeDocx(*document, std::filesystem::temp_directory_path());
+    const std::filesystem::path folder = ui_.reportFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) throw EngineError("Не удаётся создать папку для отчётов " + folder.string());
+    const std::filesystem::path path = reports::writeDocx(*document, folder);
     lastReport_ = std::move(document);
-    ui_.openDocument(path.string());
+    if (!ui_.openDocument(path.string()))
+        ui_.message("Отчёт записан в файл " + path.string() +
+                    ", но открыть его не удалось: нет программы, которая открывает документы .docx. "
+                    "Откройте этот файл в текстовом процессоре.");
 }
 
 void MainWindow::setPhoneDigits(int digits) {

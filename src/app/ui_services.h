@@ -2,6 +2,7 @@
 // dialogs. The Qt layer shows real dialogs; scripts and tests answer from a queue.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -32,8 +33,16 @@ public:
     // Reduces the desktop's clipboard to plain text that cp1251 can hold (rich text, pictures and
     // other formats are dropped); nothing when the clipboard cannot be opened.
     virtual void reduceClipboard() {}
-    // Asks the desktop to open a document just written (a report) in the word processor.
-    virtual void openDocument(const std::string& path) { openUrl("file://" + path); }
+    // Asks the desktop to open a document just written (a report) in the word processor; false
+    // when the desktop could not (no program for the document's type).
+    virtual bool openDocument(const std::string& path) {
+        openUrl("file://" + path);
+        return true;
+    }
+    // The folder where report documents are written: one of the user's that outlives the session,
+    // for the documents stay there until the clerk saves them elsewhere. Tests and scripts keep
+    // them in the temporary folder.
+    virtual std::filesystem::path reportFolder() { return std::filesystem::temp_directory_path(); }
 };
 
 }  // namespace zelt::app

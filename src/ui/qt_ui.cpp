@@ -10,6 +10,8 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QDesktopServices>
+#include <QDir>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLibraryInfo>
@@ -154,8 +156,14 @@ void QtUi::reduceClipboard() {
     if (!alreadyPlain) clipboard->setText(plain);
 }
 
-void QtUi::openDocument(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(toQt(path)));
+bool QtUi::openDocument(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQt(path)));
+}
+
+std::filesystem::path QtUi::reportFolder() {
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty()) documents = QDir::homePath();
+    return std::filesystem::path(documents.toStdString()) / "Отчёты";
 }
 
 }  // namespace zelt::ui

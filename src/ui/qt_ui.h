@@ -34,7 +34,9 @@ public:
     void openUrl(const std::string& url) override;
     void startEditor(const std::string& file) override;
     void reduceClipboard() override;
-    void openDocument(const std::string& path) override;
+    bool openDocument(const std::string& path) override;
+    // "Отчёты" in the user's documents folder.
+    std::filesystem::path reportFolder() override;
 
     // The editors tried in order: $VISUAL, $EDITOR, then the desktop's usual ones.
     static QStringList editorCandidates();

@@ -49,6 +49,12 @@ public:
         shown.push_back(std::string("window: ") + form + (modal ? " (modal)" : ""));
     }
     void openUrl(const std::string& url) override { shown.push_back("open: " + url); }
+    // False makes the desktop fail to open documents, as one without a word processor does.
+    bool documentsOpen = true;
+    bool openDocument(const std::string& path) override {
+        shown.push_back("open: file://" + path);
+        return documentsOpen;
+    }
     void startEditor(const std::string& file) override { shown.push_back("editor: " + file); }
     bool anyError() const;
 

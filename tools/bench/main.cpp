@@ -57,10 +57,11 @@ public:
     void openUrl(const std::string&) override {}
     void startEditor(const std::string&) override {}
     // The benchmark times writing a report, not keeping it.
-    void openDocument(const std::string& path) override {
+    bool openDocument(const std::string& path) override {
         std::error_code ec;
         documentBytes = fs::file_size(path, ec);
         fs::remove(path, ec);
+        return true;
     }
     std::uintmax_t documentBytes = 0;
 };

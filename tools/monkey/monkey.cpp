@@ -88,9 +88,12 @@ void MonkeyUi::startEditor(const std::string& file) {
     if (log) log("  text editor: " + file);
 }
 
-void MonkeyUi::openDocument(const std::string& path) {
+bool MonkeyUi::openDocument(const std::string& path) {
     if (log) log("  document: " + path);
+    return true;
 }
+
+std::filesystem::path MonkeyUi::reportFolder() { return std::filesystem::temp_directory_path(); }
 
 // ------------------------------------------------------------------------------------- monkey
 

@@ -43,7 +43,8 @@ public:
     void error(const std::string& text) override;
     void openUrl(const std::string& url) override;
     void startEditor(const std::string& file) override;
-    void openDocument(const std::string& path) override;
+    bool openDocument(const std::string& path) override;
+    std::filesystem::path reportFolder() override;
 
     // Records `text` when it reads as English words rather than a name or a path.
     void checkText(const std::string& where, const std::string& text);

@@ -52,7 +52,10 @@ void ScriptUi::showWindow(const std::string& form, bool modal) {
 
 void ScriptUi::openUrl(const std::string& url) { out_ << "open: " << url << "\n"; }
 
-void ScriptUi::openDocument(const std::string& path) { out_ << "document: " << path << "\n"; }
+bool ScriptUi::openDocument(const std::string& path) {
+    out_ << "document: " << path << "\n";
+    return true;
+}
 
 void ScriptUi::startEditor(const std::string& file) { out_ << "editor: " << file << "\n"; }
 

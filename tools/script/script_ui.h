@@ -30,7 +30,7 @@ public:
     void showWindow(const std::string& form, bool modal) override;
     void openUrl(const std::string& url) override;
     void startEditor(const std::string& file) override;
-    void openDocument(const std::string& path) override;
+    bool openDocument(const std::string& path) override;
 
 private:
     bool takeAnswer(Answer& a);
