@@ -187,15 +187,20 @@ void moveToArchive(store::TableSet& tables, Register reg) {
     const Action note{Kind::MoveNote, {liveNote, archiveNote}};
     finish.push_back(note);
     if (journal) journal->commit(finish);
-    // Only now that everything is copied are the live records deleted.
-    for (int d : r.liveDetails) {
-        store::Table& detail = tables.table(d);
-        while (!detail.isEmpty()) {
-            detail.first();
-            detail.deleteRecord();
+    // Only now that everything is copied are the live records deleted. The journal finishes
+    // them if they are cut short, so they need not be one durable commit each.
+    {
+        store::Session::Batch batch(tables.session());
+        for (int d : r.liveDetails) {
+            store::Table& detail = tables.table(d);
+            while (!detail.isEmpty()) {
+                detail.first();
+                detail.deleteRecord();
+            }
         }
+        master.deleteRecord();
+        batch.commit();
     }
-    master.deleteRecord();
     restoreFilter(master, r.keepsFilter, remembered);
     master.tryGotoBookmark(back);  // moving the only record leaves nothing to land on
     store::runIntentActions(tables.session(), {note});
@@ -244,28 +249,33 @@ void restoreFromArchive(store::TableSet& tables, Register reg) {
     intent.undo.push_back(dropAppended(tables, r.liveMaster, std::nullopt));
     for (const DetailCopy& d : r.details) intent.undo.push_back(dropAppended(tables, d.live, std::nullopt));
     Journal journal(tables, std::move(intent));
-    try {
-        live.append();  // refused with the filter warning while the live table has a filter text
-    } catch (...) {
-        journal.complete();  // nothing was written
-        throw;
-    }
-    for (int p = r.restoreFrom; p <= r.restoreTo; ++p) live.setTextByPosition(p, archived.textByPosition(p));
-    live.post();
-    live.edit();
-    live.setNumber("Sv", live.asNumber("N"));
-    live.post();
-    const double newSv = live.asNumber("Sv");
-    for (const DetailCopy& d : r.details) {
-        store::Table& from = tables.table(d.archived);
-        store::Table& to = tables.table(d.live);
-        // From the first detail record: a detail grid clicked before the restore must not cut it short.
-        for (from.first(); !from.eof(); from.next()) {
-            to.append();
-            to.setNumber("Sv", newSv);
-            for (const char* f : d.fields) to.setText(f, from.asText(f));
-            to.post();
+    {
+        // One commit per file: the journal undoes a restore cut short.
+        store::Session::Batch batch(tables.session());
+        try {
+            live.append();  // refused with the filter warning while the live table has a filter text
+        } catch (...) {
+            journal.complete();  // nothing was written
+            throw;
         }
+        for (int p = r.restoreFrom; p <= r.restoreTo; ++p) live.setTextByPosition(p, archived.textByPosition(p));
+        live.post();
+        live.edit();
+        live.setNumber("Sv", live.asNumber("N"));
+        live.post();
+        const double newSv = live.asNumber("Sv");
+        for (const DetailCopy& d : r.details) {
+            store::Table& from = tables.table(d.archived);
+            store::Table& to = tables.table(d.live);
+            // From the first detail record: a detail grid clicked before the restore must not cut it short.
+            for (from.first(); !from.eof(); from.next()) {
+                to.append();
+                to.setNumber("Sv", newSv);
+                for (const char* f : d.fields) to.setText(f, from.asText(f));
+                to.post();
+            }
+        }
+        batch.commit();
     }
     // The note follows once the records are all stored.
     const std::vector<Action> note{{Kind::CopyNote, {noteName(store::Copy::Archive, r.table, svOf(archived)),
@@ -289,14 +299,18 @@ void deleteFromArchive(store::TableSet& tables, Register reg) {
     for (const DetailCopy& d : r.details) intent.finish.push_back({Kind::Delete, {fileOf(tables, d.archived), "Sv", sv}});
     intent.finish.push_back({Kind::Delete, {fileOf(tables, r.archiveMaster), "N", archived.asText("N")}});
     Journal journal(tables, std::move(intent));
-    for (const DetailCopy& d : r.details) {
-        store::Table& detail = tables.table(d.archived);
-        while (!detail.isEmpty()) {
-            detail.first();
-            detail.deleteRecord();
+    {
+        store::Session::Batch batch(tables.session());  // one commit per file: the journal finishes it
+        for (const DetailCopy& d : r.details) {
+            store::Table& detail = tables.table(d.archived);
+            while (!detail.isEmpty()) {
+                detail.first();
+                detail.deleteRecord();
+            }
         }
+        archived.deleteRecord();
+        batch.commit();
     }
-    archived.deleteRecord();
     journal.complete();
 }
 

@@ -4,6 +4,7 @@
 #include "store/table_file.h"
 
 #include <algorithm>
+#include <exception>
 #include <system_error>
 
 namespace zelt::store {
@@ -39,7 +40,14 @@ void Session::unlock(const std::string& displayName, const std::string& storedCh
 
 Session::Batch::Batch(Session& s) : s_(s) { ++s_.batchDepth_; }
 
+void Session::Batch::commit() {
+    if (ended_) return;
+    ended_ = true;
+    if (--s_.batchDepth_ == 0) s_.commitAll();
+}
+
 Session::Batch::~Batch() {
+    if (ended_) return;
     if (--s_.batchDepth_ == 0) {
         try {
             s_.commitAll();
@@ -65,12 +73,19 @@ void Session::forget(sql::Connection& c) {
 void Session::commitAll() {
     std::vector<sql::Connection*> pending;
     pending.swap(inBatch_);
+    // Every file is committed even when one fails; the first failure is reported afterwards.
+    std::exception_ptr failure;
     for (sql::Connection* c : pending) {
-        if (c->inTransaction()) c->exec("COMMIT");
-        // A long loop leaves a long journal: fold it into the file now rather than in the middle
-        // of the user's next post.
-        c->exec("PRAGMA wal_checkpoint(PASSIVE)");
+        try {
+            if (c->inTransaction()) c->exec("COMMIT");
+            // A long loop leaves a long journal: fold it into the file now rather than in the
+            // middle of the user's next post.
+            c->exec("PRAGMA wal_checkpoint(PASSIVE)");
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
     }
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace zelt::store

@@ -41,9 +41,13 @@ public:
         ~Batch();
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
+        // Ends the batch now; when it is the outermost, a commit that fails is an engine error
+        // (the destructor cannot report one).
+        void commit();
 
     private:
         Session& s_;
+        bool ended_ = false;
     };
     // Called by a table before it writes through `c`.
     void beforeWrite(sql::Connection& c);
