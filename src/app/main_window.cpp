@@ -10,6 +10,7 @@
 #include "app/registers.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "store/intent_recovery.h"
 
 #include <functional>
 #include <vector>
@@ -134,6 +135,9 @@ void MainWindow::formCreate() {
             session_.setNetworkControlDir(dir);
         },
         [this] { session_.addPassword(kTablePassword); },
+        // An archive command that a crash or power loss cut short is undone or finished before any
+        // table is shown, so nobody ever sees a person half moved.
+        [this] { store::recoverPendingIntent(session_); },
         [this] {
             table(1).open();
             table(10).open();

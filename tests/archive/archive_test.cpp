@@ -201,5 +201,46 @@ TEST_F(ArchiveTest, FailureInTheMiddleOfAMoveLosesNothing) {
     EXPECT_TRUE(std::filesystem::exists(dir / "ZELT/2.vrk"));
 }
 
+TEST_F(ArchiveTest, AMoveCutShortIsUndoneAtTheNextStart) {
+    seedMinors();
+    std::ofstream(dir / "Arxiv/PIR/PIR.db", std::ios::trunc) << "not a table";
+    run("click N49\ntable Table1 first\ntable Table1 next\nclick BitBtn1\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "intent.jrn"));
+    // The program started again: the copies the failed move made are taken back, and he is live.
+    EXPECT_EQ(run("stop\n"), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "intent.jrn"));
+    store::Session s(dir.path());
+    s.addPassword(app::kTablePassword);
+    store::TableSet tables(s);
+    for (int n = 1; n <= 7; ++n) tables.dataSource(n).setEnabled(false);
+    const auto count = [&tables](int n) {
+        tables.table(n).open();
+        return tables.table(n).recordCount();
+    };
+    EXPECT_EQ(count(1), 3);
+    EXPECT_EQ(count(2), 3);
+    EXPECT_EQ(count(4), 1);
+    EXPECT_EQ(count(5), 0);
+    EXPECT_EQ(count(6), 0);
+    EXPECT_EQ(count(7), 0);
+    EXPECT_EQ(testing::readFile(dir / "ZELT/2.vrk"), "{\\rtf1 note}");
+}
+
+TEST_F(ArchiveTest, AnArchiveCommandFirstSettlesTheOneCutShortBeforeIt) {
+    seedMinors();
+    std::ofstream(dir / "Arxiv/PIR/PIR.db", std::ios::trunc) << "not a table";
+    // The move fails at its last batch; the restore asked for next in the same run first takes
+    // the failed move's copies back, and then has nothing to restore.
+    const std::string out = run(
+        "click N49\ntable Table1 first\ntable Table1 next\nclick BitBtn1\nstate Table5\nanswer yes\nclick N118\n"
+        "state Table1\nstate Table5\n");
+    EXPECT_NE(out.find("Table5: browse, records 1,"), std::string::npos) << out;
+    // The failed move left the live table narrowed to him, as a failure does; he is there.
+    EXPECT_NE(out.find("error: Нет записи для переноса из архива\n"
+                       "Table1: browse, records 1, row 1, bof, filter \"Sv=2\" on"), std::string::npos) << out;
+    EXPECT_NE(out.find("Table5: browse, records 0,"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists(dir / "intent.jrn"));
+}
+
 }  // namespace
 }  // namespace zelt
