@@ -371,11 +371,14 @@ TEST_P(KillHarness, NobodyIsEverHalfMoved) {
     std::mt19937 rng(static_cast<unsigned>(GetParam()) * 7919u + 17u);
     std::uniform_real_distribution<double> within(0.0, 1.0);
     int caughtMidway = 0, foundBefore = 0, foundAfter = 0;
-    for (int k = 0; k < kills; ++k) {
+    // A loaded machine stretches the command now and then so that kills land outside it: then the
+    // harness goes round the command again, up to four times, until a third were caught midway.
+    int k = 0;
+    for (; k < kills || (caughtMidway < kills / 3 && k < 4 * kills); ++k) {
         copyTree(fixture, work);
         // The start-up before the command varies from run to run by about as much as the command
         // lasts, so a kill inside the command is timed from the moment its journal appears.
-        const double into = (k + within(rng)) / kills * 1.1 * duration - 0.05 * duration;
+        const double into = (k % kills + within(rng)) / kills * 1.1 * duration - 0.05 * duration;
         const auto t0 = Clock::now();
         const pid_t child = spawn(work, prelude + c.command + "stop\n");
         const store::IntentJournal journal(work);
@@ -407,7 +410,7 @@ TEST_P(KillHarness, NobodyIsEverHalfMoved) {
         if (::testing::Test::HasFailure()) break;
     }
     std::printf("%s: command %.3f s (from %.3f s after the start), %d kills, %d caught midway, settled %d before / %d after\n",
-                c.name, duration, window.begin, kills, caughtMidway, foundBefore, foundAfter);
+                c.name, duration, window.begin, k, caughtMidway, foundBefore, foundAfter);
     // A harness whose kills all miss the command proves nothing.
     EXPECT_GE(caughtMidway, kills / 3) << c.name;
 }
