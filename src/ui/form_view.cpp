@@ -46,7 +46,7 @@ bool isCommand(const Control& c, const std::string& event) {
 }
 
 // Windows with the thin caption of a tool window.
-const std::set<std::string> kToolWindows = {"TForm4", "TForm5", "TForm7"};
+const std::set<std::string> kToolWindows = {"TForm2", "TForm3", "TForm4", "TForm5", "TForm7"};
 
 }  // namespace
 
