@@ -5,6 +5,7 @@
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
 
+#include <QListWidget>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -488,6 +489,14 @@ void FormView::apply(const Control& c) {
         if (auto* label = qobject_cast<QLabel*>(w)) {
             label->setText(toQt(c.text));
             if (auto* strip = dynamic_cast<StatusStrip*>(label->parentWidget())) strip->setPanelWidth(label, c.width);
+        }
+        break;
+    case ControlKind::CheckListBox:
+        if (auto* list = qobject_cast<QListWidget*>(w)) {
+            ++updating_;
+            for (int i = 0; i < list->count() && static_cast<size_t>(i) < c.checked.size(); ++i)
+                list->item(i)->setCheckState(c.checked[static_cast<size_t>(i)] ? Qt::Checked : Qt::Unchecked);
+            --updating_;
         }
         break;
     case ControlKind::ProgressBar:
