@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/pickers.h"
 #include "base/error.h"
 
 namespace zelt::app {
@@ -51,6 +52,8 @@ void Application::start() {
                 Control& bar = model_.add("ProgressBar1", ControlKind::ProgressBar, "TForm7");
                 bar.itemIndex = 0;
                 bar.width = 100;
+            } else if (std::string(f.name) == "TForm2" || std::string(f.name) == "TForm3") {
+                addPickerControls(model_, f.name);
             } else if (std::string(f.name) == "TForm5") {
                 settings_ = std::make_unique<SettingsWindow>(model_, *main_, ui_);
                 dispatch([this] { settings_->formCreate(); });

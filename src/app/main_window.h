@@ -70,6 +70,9 @@ public:
     // Rewrites the age field L of every record `t` shows from its date of birth DR.
     void refreshAges(store::Table& t);
 
+    // Shows one of the program's windows modally; the main window is active again once it is closed.
+    void showWindow(const std::string& form);
+
 private:
     UiServices& ui_;
     Clock& clock_;
@@ -77,7 +80,6 @@ private:
     store::Session session_;
     store::TableSet tables_;
     void registerHandlers();
-    void showWindow(const std::string& form);
 
     std::map<int, std::filesystem::path> shownNotes_;
     bool activating_ = false;

@@ -1,10 +1,22 @@
 #include "app/report_commands.h"
 
 #include "app/main_window.h"
+#include "app/pickers.h"
 #include "reports/cards.h"
 #include "reports/data_banks.h"
+#include "reports/deregistration.h"
+#include "reports/universal.h"
 
+#include "base/date.h"
+#include "base/error.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace zelt::app {
 namespace {
@@ -22,9 +34,74 @@ void runReport(MainWindow& w, const std::function<void(reports::Document&)>& typ
     w.showReport(std::move(doc));
 }
 
+// The year the deregistration reports ask for, the current year offered; nothing for a cancel.
+// An answer that is not a whole number (or too large for one) is the standard conversion error,
+// before any document.
+std::optional<int> askYear(MainWindow& w) {
+    const int year = civilFromSerial(w.clock().today()).year;
+    const std::optional<std::string> answer =
+        w.ui().input("Отчёт по снятым", "Введите необходимый текущий год для отчёта", std::to_string(year));
+    if (!answer) return std::nullopt;
+    const std::string& text = *answer;
+    size_t digits = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    bool whole = digits < text.size();
+    for (size_t i = digits; i < text.size(); ++i) whole = whole && text[i] >= '0' && text[i] <= '9';
+    errno = 0;
+    const long value = whole ? std::strtol(text.c_str(), nullptr, 10) : 0;
+    if (!whole || errno == ERANGE || value <= INT_MIN || value >= INT_MAX)
+        throw EngineError("\"" + text + "\" не является целым числом");
+    return static_cast<int>(value);
+}
+
+// A report on the archive that first asks for the year; the table goes to its first record
+// before the question.
+void installYearReport(MainWindow& w, const char* item, int table,
+                       std::function<void(store::TableSet&, int, reports::Document&)> type) {
+    w.model().on(item, "Click", [&w, table, type](const EventArgs&) {
+        w.tables().table(table).first();
+        const std::optional<int> year = askYear(w);
+        if (!year) return;
+        runReport(w, [&w, &type, &year](reports::Document& doc) { type(w.tables(), *year, doc); });
+    });
+}
+
 }  // namespace
 
 void installReportCommands(MainWindow& w) {
+    installYearReport(w, "N116", 5, [](store::TableSet& t, int year, reports::Document& doc) {
+        reports::quarterCounts(t, reports::Archive::Minors, year, doc);
+    });
+    installYearReport(w, "N119", 13, [](store::TableSet& t, int year, reports::Document& doc) {
+        reports::quarterCounts(t, reports::Archive::Families, year, doc);
+    });
+    installYearReport(w, "N127", 13, reports::yearlyFamilyList);
+    // The universal reports: the picker first; nothing is typed when no choice is ticked.
+    struct UniversalItem {
+        const char* item;
+        const char* picker;
+        reports::Universal report;
+        int table;
+    };
+    static const UniversalItem kUniversal[] = {{"N42", "TForm2", reports::Universal::Minors, 1},
+                                               {"N110", "TForm3", reports::Universal::Families, 9}};
+    for (const UniversalItem& u : kUniversal) {
+        auto picker = std::make_shared<Picker>(w, u.picker);
+        const reports::Universal report = u.report;
+        const int table = u.table;
+        w.model().on(u.item, "Click", [&w, picker, report, table](const EventArgs&) {
+            w.tables().table(table).first();
+            picker->open([&w, report](const std::vector<bool>& ticked) {
+                if (std::find(ticked.begin(), ticked.end(), true) == ticked.end()) return;
+                runReport(w, [&w, report, &ticked](reports::Document& doc) {
+                    reports::universalReport(w.tables(), report, ticked, doc);
+                });
+            });
+        });
+    }
+    w.model().on("N132", "Click", [&w](const EventArgs&) {
+        runReport(w, [&w](reports::Document& doc) { reports::convictedList(w.tables(), doc); });
+    });
+
     struct Bank {
         const char* item;
         reports::DataBank bank;

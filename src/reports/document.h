@@ -73,6 +73,10 @@ public:
     // 16 grid with all borders, 1 simple; 0 until a format is applied.
     void autoFormat(int format);
     int format() const { return format_; }
+    // A long list: its header row repeats at the top of every page and no row is split across
+    // pages (unless it is taller than a page). Only how the table is printed changes.
+    void setRepeatsHeader(bool on) { repeatsHeader_ = on; }
+    bool repeatsHeader() const { return repeatsHeader_; }
 
 private:
     friend class Selection;
@@ -83,6 +87,7 @@ private:
     std::vector<double> widths_;
     std::vector<std::vector<Cell>> rows_;
     int format_ = 0;
+    bool repeatsHeader_ = false;
 };
 
 // One block of the document body: a paragraph or a table.

@@ -112,8 +112,11 @@ void writeTable(XmlOut& xml, const Table& t) {
            "<w:tblLayout w:type=\"fixed\"/></w:tblPr><w:tblGrid>";
     for (double w : widths) out += "<w:gridCol w:w=\"" + std::to_string(twips(w)) + "\"/>";
     out += "</w:tblGrid>";
+    bool header = true;
     for (const auto& cells : t.rows()) {
         out += "<w:tr>";
+        if (t.repeatsHeader()) out += header ? "<w:trPr><w:cantSplit/><w:tblHeader/></w:trPr>" : "<w:trPr><w:cantSplit/></w:trPr>";
+        header = false;
         size_t grid = 0;
         for (const Cell& c : cells) {
             double w = 0;

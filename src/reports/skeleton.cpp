@@ -95,6 +95,7 @@ void ReportWriter::typeAligned(const std::string& text, bool centred) {
 int ReportWriter::listTable(int rows, int columns, const std::vector<std::string>& headers, double firstColumn) {
     Table& t = selection().tablesAdd(rows, columns);
     t.setColumnWidth(1, firstColumn);
+    t.setRepeatsHeader(true);
     const int number = doc_.tableCount();
     for (size_t c = 0; c < headers.size(); ++c) t.cell(1, static_cast<int>(c) + 1).setText(headers[c]);
     return number;

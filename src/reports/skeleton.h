@@ -57,7 +57,8 @@ public:
     // A typing step that sets only the alignment: the text keeps the style of the text before it.
     void typeAligned(const std::string& text, bool centred);
     // A list table of rows x columns at the insertion point with the header row written; column 1
-    // is `firstColumn` points wide. Returns its number in document order.
+    // is `firstColumn` points wide; its header row repeats on every page. Returns its number in
+    // document order.
     int listTable(int rows, int columns, const std::vector<std::string>& headers, double firstColumn = 30);
     void cell(int table, int row, int column, const std::string& text);
     // Appends a row to a growing table; returns its index.

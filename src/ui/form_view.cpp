@@ -5,6 +5,7 @@
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
 
+#include <QListWidget>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -46,7 +47,7 @@ bool isCommand(const Control& c, const std::string& event) {
 }
 
 // Windows with the thin caption of a tool window.
-const std::set<std::string> kToolWindows = {"TForm4", "TForm5", "TForm7"};
+const std::set<std::string> kToolWindows = {"TForm2", "TForm3", "TForm4", "TForm5", "TForm7"};
 
 }  // namespace
 
@@ -490,6 +491,14 @@ void FormView::apply(const Control& c) {
         if (auto* label = qobject_cast<QLabel*>(w)) {
             label->setText(toQt(c.text));
             if (auto* strip = dynamic_cast<StatusStrip*>(label->parentWidget())) strip->setPanelWidth(label, c.width);
+        }
+        break;
+    case ControlKind::CheckListBox:
+        if (auto* list = qobject_cast<QListWidget*>(w)) {
+            ++updating_;
+            for (int i = 0; i < list->count() && static_cast<size_t>(i) < c.checked.size(); ++i)
+                list->item(i)->setCheckState(c.checked[static_cast<size_t>(i)] ? Qt::Checked : Qt::Unchecked);
+            --updating_;
         }
         break;
     case ControlKind::ProgressBar:

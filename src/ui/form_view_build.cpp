@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -331,6 +332,30 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
     case ControlKind::RadioGroup:
         w = buildRadioGroup(c, parent);
         break;
+    case ControlKind::CheckListBox: {
+        // The choices run top to bottom and wrap into the next column, at the list's fixed size.
+        auto* list = new QListWidget(parent);
+        list->setFlow(QListView::TopToBottom);
+        list->setWrapping(true);
+        list->setResizeMode(QListView::Adjust);
+        if (c.width > 0 && c.height > 0) list->setFixedSize(c.width, c.height);
+        if (c.listColumns > 1 && c.width > 0) list->setGridSize(QSize(c.width / c.listColumns - 4, list->fontMetrics().height() + 4));
+        for (size_t i = 0; i < c.items.size(); ++i) {
+            auto* item = new QListWidgetItem(toQt(c.items[i]), list);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+            item->setCheckState(i < c.checked.size() && c.checked[i] ? Qt::Checked : Qt::Unchecked);
+        }
+        QObject::connect(list, &QListWidget::itemChanged, list, [this, name, list](QListWidgetItem* item) {
+            if (updating_ || !attached_) return;
+            Control* ctl = control(name);
+            const int row = list->row(item);
+            if (!ctl || row < 0) return;
+            ctl->checked.resize(ctl->items.size(), false);
+            if (static_cast<size_t>(row) < ctl->checked.size()) ctl->checked[static_cast<size_t>(row)] = item->checkState() == Qt::Checked;
+        });
+        w = list;
+        break;
+    }
     case ControlKind::Image: {
         auto* image = new QLabel(parent);
         image->setPixmap(aboutPixmap());

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "reports/skeleton.h"
 
 namespace zelt::reports {
 namespace {
@@ -124,6 +125,35 @@ TEST_F(DocxTest, PortraitSimpleTableAndProofingOn) {
 
 // A bank of many rows is compressed while its text is written: every row arrives, in order, and
 // the package is what the in-memory parts say.
+// A report's list table repeats its header row on each page and keeps each row on one page; a
+// table that is not a list (the quarter counts) is printed as it comes.
+TEST_F(DocxTest, ListTableHeaderRowRepeatsAndRowsStayWhole) {
+    Document doc;
+    ReportWriter w(doc, 9, ReportWriter::Orientation::Landscape);
+    const int list = w.listTable(3, 2, {"№", "Фамилия"});
+    doc.table(list).select();
+    w.selection().collapse();
+    w.selection().insertAfter("\r");
+    w.selection().collapse();
+    w.selection().tablesAdd(2, 2);
+    const std::string xml = docxParts(doc)[2].data;
+    const size_t second = xml.find("<w:tbl>", xml.find("</w:tbl>"));
+    ASSERT_NE(second, std::string::npos);
+    const std::string first = xml.substr(0, second), plain = xml.substr(second);
+    EXPECT_EQ(list, 1);
+    auto count = [](const std::string& text, const std::string& what) {
+        int n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count(first, "<w:tr>"), 3);
+    EXPECT_EQ(count(first, "<w:tr><w:trPr><w:cantSplit/><w:tblHeader/></w:trPr>"), 1);
+    EXPECT_EQ(first.find("<w:tr><w:trPr><w:cantSplit/><w:tblHeader/></w:trPr>"), first.find("<w:tr>"));
+    EXPECT_EQ(count(first, "<w:tr><w:trPr><w:cantSplit/></w:trPr>"), 2);
+    EXPECT_EQ(count(plain, "<w:trPr>"), 0);
+    EXPECT_EQ(count(plain, "<w:tr>"), 2);
+}
+
 TEST_F(DocxTest, LargeTableArrivesWhole) {
     Document doc;
     const int rows = 8000;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The eight report documents as other programs read them.
+"""The report documents as other programs read them.
 
 The program writes its reports as .docx files of its own making, and the user opens them in a
 word processor. This test fills data directories through the script driver, has every report menu
@@ -58,6 +58,8 @@ class Report:
     register: str      # the register menu item chosen first
     orientation: str   # the page the report is laid out on
     record_table: str  # the table whose current record a card shows; "" for a bank
+    before: str = ""   # script lines before the item is clicked (a queued answer)
+    after: str = ""    # script lines after it (ticks in a picker, then closing it)
 
 
 REPORTS = [
@@ -69,6 +71,14 @@ REPORTS = [
     Report("N149", "N49", "portrait", "Table5"),   # archived minor's card
     Report("N131", "N50", "portrait", "Table9"),   # family card
     Report("N150", "N50", "portrait", "Table13"),  # archived family card
+    Report("N132", "N49", "landscape", ""),        # convicted list
+    Report("N116", "N49", "portrait", "", "answer text 2006\n"),   # quarter counts, minors
+    Report("N119", "N50", "portrait", "", "answer text 2006\n"),   # quarter counts, parents
+    Report("N127", "N50", "landscape", "", "answer text 2006\n"),  # yearly list of families
+    Report("N42", "N49", "landscape", "", "",                       # universal, minors
+           "".join(f"tick TForm2.CheckListBox1 {i}\n" for i in (0, 1, 2, 3, 15, 28, 32, 33, 34, 35, 36, 37, 39)) + "click TForm2.BitBtn1\n"),
+    Report("N110", "N50", "landscape", "", "",                      # universal, parents
+           "".join(f"tick TForm3.CheckListBox1 {i}\n" for i in (0, 11, 44, 51, 52, 53)) + "click TForm3.BitBtn1\n"),
 ]
 
 # Records typed in as a user would: a minor with every detail table and memos with line breaks and
@@ -295,6 +305,12 @@ SEEDED_CONTENT = {
     "N149": ["Архипов Олег Петрович", "в Тверь"],
     "N131": ["Сидоров Олег Иванович", "Мать на учёте у нарколога"],
     "N150": ["Кузнецова Ольга Ивановна", "Переехали к родственникам"],
+    "N132": ["03.03.2006\\nст. 158 ч. 1\\nУК РФ\\nштраф 500 руб.\\nНе покидать город\\n20.04.2006"],
+    "N116": ["Совершеннолетие - 1"],
+    "N119": ["Исправление - 1"],
+    "N127": ["Кузнецова Ольга Ивановна", "Кузнецов Денис , 07.07.1996г.р."],
+    "N42": ["Иванов", "Беседа с родителями"],
+    "N110": ["Сидоров Пётр Иванович, 01.09.1995. СОШ № 3", "Основания:\\nЖалоба соседей"],
 }
 
 
@@ -862,7 +878,7 @@ def report_script(report, position):
     lines = [f"click {report.register}"]
     if report.record_table:
         lines.append(f"table {report.record_table} {position}")
-    lines += [f"click {report.item}", "report"]
+    lines += [report.before + f"click {report.item}\n" + report.after + "report"]
     return "\n".join(lines) + "\n"
 
 

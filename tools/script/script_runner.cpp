@@ -50,6 +50,7 @@ size_t wordsOf(const std::string& verb) {
     if (verb == "event") return 4;
     if (verb == "choose") return 3;
     if (verb == "answer") return 3;
+    if (verb == "tick" || verb == "untick") return 3;
     return 64;
 }
 
@@ -283,6 +284,34 @@ bool ScriptRunner::command(const std::vector<std::string>& w, const std::string&
             event = "KeyUp";
         }
         if (!m.fire(name, event, args)) throw EngineError("у элемента " + name + " нет события " + event);
+        return true;
+    }
+    if (verb == "tick" || verb == "untick") {
+        // A tick box of a check list, by its index (0-based) or its caption, as a click on it.
+        requireStarted();
+        app::FormModel& m = app_->model();
+        app::Control& list = m.get(arg(1));
+        if (list.kind != app::ControlKind::CheckListBox) throw EngineError(arg(1) + " не список отметок");
+        const std::string choice = w.size() > 2 ? rest : std::string();
+        size_t index = list.items.size();
+        for (size_t i = 0; i < list.items.size() && index == list.items.size(); ++i)
+            if (list.items[i] == choice) index = i;
+        const bool digits = !choice.empty() && choice.find_first_not_of("0123456789") == std::string::npos;
+        if (index == list.items.size() && digits && choice.size() < 6) index = std::stoul(choice);
+        if (index >= list.items.size()) throw EngineError("в списке " + arg(1) + " нет выбора " + choice);
+        list.checked.resize(list.items.size(), false);
+        list.checked[index] = verb == "tick";
+        m.changed(list);
+        return true;
+    }
+    if (verb == "close") {
+        // The window's close box: its Close event, then the window is gone.
+        requireStarted();
+        app::FormModel& m = app_->model();
+        app::Control& form = m.get(arg(1));
+        if (form.kind != app::ControlKind::Form) throw EngineError(arg(1) + " не окно");
+        m.fire(arg(1), "Close");
+        if (m.get(arg(1)).visible) m.setVisible(arg(1), false);
         return true;
     }
     if (verb == "popup") {

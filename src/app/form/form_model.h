@@ -35,6 +35,7 @@ enum class ControlKind {
     StatusBar,    // the status bar; its panels are StatusPanels with it as parent
     StatusPanel,  // one panel: text and width in pixels
     ProgressBar,  // `itemIndex` is the position, `width` the maximum
+    CheckListBox, // a list of tick boxes in `columns` columns: `items`, `checked`; width, height in pixels
 };
 
 // One column of a grid: the field, its title and its width in characters.
@@ -59,6 +60,8 @@ struct Control {
     std::vector<std::string> items;  // combo box list, radio group items
     int itemIndex = -1;              // radio group selection
     bool isDefault = false;          // button: the one Enter presses in its window
+    std::vector<bool> checked;       // check list: one tick per item
+    int listColumns = 1;             // check list: columns the items are laid out in
     int dataSource = 0;              // DataSourceN a data-aware control shows; 0 for none
     std::string field;               // the field it shows
     std::vector<GridColumn> columns;  // grids
