@@ -5,24 +5,10 @@
 #include "store/tree.h"
 
 namespace zelt::reports {
-namespace {
 
-enum class Rule { Field, Lines, Prefix };
-
-// A section of the minors' report: what it counts (a field of the minor, 1, or of his court,
-// commission or prevention-work records, 2 to 4) and where its list comes from (the combo box of
-// the card, or a phrase file the report reads).
-struct SectionDef {
-    const char* heading;
-    int table;
-    const char* field;
-    Rule rule;
-    const char* comboBox;
-    const char* phraseFile;
-};
-
-const std::vector<SectionDef>& minorsSections() {
-    static const std::vector<SectionDef> defs = {
+const std::vector<MinorsSection>& minorsSections() {
+    using Rule = CountRule;
+    static const std::vector<MinorsSection> defs = {
         {"Место рождения", 1, "MR", Rule::Field, "DBComboBox1", nullptr},
         {"Место учёбы", 1, "MUch", Rule::Field, "DBComboBox8", nullptr},
         {"Занятость", 1, "Zan", Rule::Field, "DBComboBox48", nullptr},
@@ -48,6 +34,10 @@ const std::vector<SectionDef>& minorsSections() {
     return defs;
 }
 
+namespace {
+
+using Rule = CountRule;
+
 void count(ValueCounts& counts, Rule rule, const std::string& text) {
     switch (rule) {
         case Rule::Field: counts.countField(text); break;
@@ -55,6 +45,7 @@ void count(ValueCounts& counts, Rule rule, const std::string& text) {
         case Rule::Prefix: counts.countPrefix(text); break;
     }
 }
+
 
 ValueCounts phraseList(const std::filesystem::path& dataDir, const char* file) {
     return ValueCounts(editing::readListFile(store::resolvePath(dataDir, file)));
@@ -115,9 +106,9 @@ void typeFamilyControl(const FrequencySection& section, Document& doc) {
 
 std::vector<FrequencySection> countMinors(store::TableSet& tables, const PickListItems& pickList,
                                           const std::filesystem::path& dataDir) {
-    const std::vector<SectionDef>& defs = minorsSections();
+    const std::vector<MinorsSection>& defs = minorsSections();
     std::vector<FrequencySection> sections;
-    for (const SectionDef& d : defs)
+    for (const MinorsSection& d : defs)
         sections.push_back({d.heading, d.comboBox ? ValueCounts(pickList(d.comboBox)) : ValueCounts()});
     // The phrase lists of a table are read at its first record, in section order.
     bool read[5] = {false, false, false, false, false};

@@ -27,6 +27,20 @@ struct FrequencySection {
 FrequencySection countFamilyControl(store::TableSet& tables, const std::filesystem::path& dataDir);
 void typeFamilyControl(const FrequencySection& section, Document& doc);
 
+// How a section of the minors' report counts: a field of the minor (table 1) or of his court,
+// commission or prevention-work records (2 to 4), with the field, line or prefix rule; its list
+// is a combo box's items or a phrase file.
+enum class CountRule { Field, Lines, Prefix };
+struct MinorsSection {
+    const char* heading;
+    int table;
+    const char* field;
+    CountRule rule;
+    const char* comboBox;
+    const char* phraseFile;
+};
+const std::vector<MinorsSection>& minorsSections();
+
 // The items a combo box of the minors' card shows, as loaded at start-up.
 using PickListItems = std::function<std::vector<std::string>(const char* comboBox)>;
 
