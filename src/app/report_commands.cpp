@@ -6,6 +6,8 @@
 #include "reports/data_banks.h"
 #include "reports/deregistration.h"
 #include "reports/universal.h"
+#include "reports/frequency_reports.h"
+#include "reports/reasons_report.h"
 
 #include "base/date.h"
 #include "base/error.h"
@@ -135,6 +137,24 @@ void installReportCommands(MainWindow& w) {
             runReport(w, [&w, card, &note](reports::Document& doc) { reports::personalCard(w.tables(), card, note, doc); });
         });
     }
+
+    // The statistical reports count first: a list file that cannot be read ends them before any
+    // document. The reasons report types while it reads and shows what it typed.
+    w.model().on("N156", "Click", [&w](const EventArgs&) {
+        const reports::FrequencySection section = reports::countFamilyControl(w.tables(), w.session().dataDir());
+        runReport(w, [&section](reports::Document& doc) { reports::typeFamilyControl(section, doc); });
+    });
+    w.model().on("N134", "Click", [&w](const EventArgs&) {
+        const auto pickList = [&w](const char* combo) { return w.model().get(combo).items; };
+        const std::vector<reports::FrequencySection> sections =
+            reports::countMinors(w.tables(), pickList, w.session().dataDir());
+        runReport(w, [&sections](reports::Document& doc) { reports::typeMinorsReport(sections, doc); });
+    });
+    w.model().on("N151", "Click", [&w](const EventArgs&) {
+        runReport(w, [&w](reports::Document& doc) {
+            reports::registrationReasonsReport(w.tables(), w.session().dataDir(), doc);
+        });
+    });
 }
 
 }  // namespace zelt::app

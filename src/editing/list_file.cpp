@@ -44,6 +44,10 @@ std::string readBytes(const std::filesystem::path& path) {
 
 std::vector<std::string> readListFile(const std::filesystem::path& path) {
     createIfMissing(path);
+    return readExistingListFile(path);
+}
+
+std::vector<std::string> readExistingListFile(const std::filesystem::path& path) {
     const std::string bytes = readBytes(path);
     std::vector<std::string> lines;
     size_t start = 0;

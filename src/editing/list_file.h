@@ -15,6 +15,10 @@ namespace zelt::editing {
 // created or read is an EngineError naming it.
 std::vector<std::string> readListFile(const std::filesystem::path& path);
 
+// readListFile for a file the caller must not create: a missing file is an EngineError naming it,
+// as one that cannot be read.
+std::vector<std::string> readExistingListFile(const std::filesystem::path& path);
+
 // The first line of the list file as readListFile reads it; "" for an empty file.
 std::string firstLine(const std::filesystem::path& path);
 

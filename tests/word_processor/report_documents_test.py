@@ -79,7 +79,20 @@ REPORTS = [
            "".join(f"tick TForm2.CheckListBox1 {i}\n" for i in (0, 1, 2, 3, 15, 28, 32, 33, 34, 35, 36, 37, 39)) + "click TForm2.BitBtn1\n"),
     Report("N110", "N50", "landscape", "", "",                      # universal, parents
            "".join(f"tick TForm3.CheckListBox1 {i}\n" for i in (0, 11, 44, 51, 52, 53)) + "click TForm3.BitBtn1\n"),
+    Report("N156", "N50", "portrait", ""),         # family control report
+    Report("N151", "N49", "portrait", ""),         # registration reasons report
+    Report("N134", "N49", "portrait", ""),         # minors' report
 ]
+
+# Pick lists and phrase lists of the seeded data directory, written before the program first starts
+# (pick lists are read at start-up), so that the statistical reports count something.
+SEEDED_LISTS = {
+    "gorod.vrk": ["г. Кимры", "Дубна"],
+    "zan_p.vrk": ["кружок", "Школа"],
+    "pr_kdn_p.vrk": ["Кража", "Драка", "Бродяжничество"],
+    "mera_pkos_p.vrk": ["штраф", "условно"],
+    "kontpnu_r.vrk": ["ПДН ОВД", "Управление образования & опеки", "Опека"],
+}
 
 # Records typed in as a user would: a minor with every detail table and memos with line breaks and
 # markup characters, a second minor taken off the register into the archive with his details, a
@@ -311,6 +324,9 @@ SEEDED_CONTENT = {
     "N127": ["Кузнецова Ольга Ивановна", "Кузнецов Денис , 07.07.1996г.р."],
     "N42": ["Иванов", "Беседа с родителями"],
     "N110": ["Сидоров Пётр Иванович, 01.09.1995. СОШ № 3", "Основания:\\nЖалоба соседей"],
+    "N156": ["| 1 | ПДН ОВД | 1 |", "| 2 | Управление образования & опеки | 1 |", "| 3 | Опека | 0 |"],
+    "N151": ["|  | Кража |\n| 1 | Иванов Иван Ильич |", "|  | Драка |\n| 1 | Иванов Иван Ильич |"],
+    "N134": ["| 1 | г. Кимры | 1 |", "| 1 | кружок | 1 |", "| 1 | штраф | 1 |", "| 2 | условно | 1 |"],
 }
 
 
@@ -888,6 +904,8 @@ def make_documents(args, workdir, reports):
     datasets = []
     seeded = workdir / "seeded"
     subprocess.run([args.init, str(seeded)], check=True, capture_output=True, timeout=60)
+    for name, lines in SEEDED_LISTS.items():
+        (seeded / name).write_bytes("".join(line + "\r\n" for line in lines).encode("cp1251"))
     seed_out = run_script(args.script, seeded, workdir, SEED_SCRIPT.lstrip())
     shown = [ln for ln in seed_out.split("\n") if ln.startswith(("error: ", "message: ", "confirm "))]
     if shown:
@@ -958,7 +976,7 @@ def main():
     ap.add_argument("--merged", help="the program writing the merged-cells document")
     ap.add_argument("--reader", action="append", choices=["libreoffice", "python-docx"],
                     help="a reader to check with (both when none is given)")
-    ap.add_argument("--reports", help="menu items to run, comma-separated (all eight when omitted)")
+    ap.add_argument("--reports", help="menu items to run, comma-separated (all when omitted)")
     ap.add_argument("--keep", action="store_true", help="keep the working folder and print its path")
     ap.add_argument("--soffice-timeout", type=int, default=300)
     args = ap.parse_args()

@@ -2,6 +2,7 @@
 // a raw SQLite scan of the same rows; with --growth it runs a tenth of that size too and prints how
 // every figure grows with the data.
 #include "app/application.h"
+#include "bench/literal_reports.h"
 #include "base/date.h"
 #include "base/error.h"
 #include "demo/demo_data.h"
@@ -29,6 +30,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
+
+// Values in each list the statistical reports count against.
+constexpr size_t kReportListSize = 1000;
 
 double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
 
@@ -185,6 +189,8 @@ Figures runBench(const zelt::demo::Sizes& sizes, const fs::path& dir, const std:
     const int today = *parseDate("10.12.2026");
     auto t0 = Clock::now();
     makeDataDirectory(sizes, today, dir, cache);
+    // The statistical reports count against lists of this many values.
+    bench::lengthenReportLists(dir, kReportListSize);
     std::printf("data directory %s: %d minors, %d families (made in %.0f ms)\n", dir.c_str(), sizes.minors,
                 sizes.families, msSince(t0));
 
@@ -301,6 +307,19 @@ Figures runBench(const zelt::demo::Sizes& sizes, const fs::path& dir, const std:
                      std::to_string(ui.documentBytes / 1024) + " kB";
     }
 
+    // The statistical reports, on the lists lengthened above.
+    const Report statistics[] = {{"N156", "family control report"},
+                                 {"N134", "minors' report"},
+                                 {"N151", "registration reasons report"}};
+    for (const Report& r : statistics) {
+        a.dispatch([&] { a.model().fire(std::string(r.item) == "N156" ? "N50" : "N49", "Click"); });
+        fig.start();
+        a.dispatch([&] { a.model().fire(r.item, "Click"); });
+        fig.stop();
+        fig.time(std::string(r.what) + " to .docx");
+        documents += std::string(", ") + r.what + " " + std::to_string(ui.documentBytes / 1024) + " kB";
+    }
+
     std::printf("documents: %s\n", documents.c_str());
     std::printf("walked %d minors; %d match the filter; %d errors\n", n, count, ui.errors);
     fig.size("peak resident memory", statusKb("VmHWM:") / 1024.0);
@@ -308,6 +327,36 @@ Figures runBench(const zelt::demo::Sizes& sizes, const fs::path& dir, const std:
                 statusKb("RssAnon:") / 1024);
     a.stop();
     return fig;
+}
+
+// Runs the statistical reports on a small register and compares them with the same reports
+// counted by their rules taken literally; prints each result and returns how many differ.
+int checkAgainstLiteral(const fs::path& dir, const std::optional<fs::path>& cache) {
+    using namespace zelt;
+    demo::Sizes sizes;
+    sizes.minors = 2000;
+    sizes.families = 2000;
+    sizes.others = 10;
+    sizes.institutions = 2;
+    sizes.archivedShare = 0.0;
+    const int today = *parseDate("10.12.2026");
+    makeDataDirectory(sizes, today, dir, cache);
+    bench::lengthenReportLists(dir, kReportListSize);
+    QuietUi ui;
+    app::FixedClock clock(today);
+    app::Application a(dir, ui, clock);
+    a.start();
+    int differ = 0;
+    for (const char* item : {"N134", "N151", "N156"}) {
+        a.dispatch([&] { a.model().fire(std::string(item) == "N156" ? "N50" : "N49", "Click"); });
+        a.dispatch([&] { a.model().fire(item, "Click"); });
+        const std::string diff = ui.errors ? "an error was shown" : bench::literalDifference(a, item);
+        std::printf("literal check of %s over %d minors, %d families: %s\n", item, sizes.minors, sizes.families,
+                    diff.empty() ? "identical" : diff.c_str());
+        differ += !diff.empty();
+    }
+    a.stop();
+    return differ;
 }
 
 // Runs the benchmark in a child process, so each size has its own peak memory, and reads its
@@ -406,6 +455,7 @@ int main(int argc, char** argv) {
         }
     }
     try {
+        if (checkAgainstLiteral(dir.string() + "-literal", cache) != 0) return 1;
         if (!growth) {
             runBench(sizes, dir, cache);
             return 0;
