@@ -4,9 +4,10 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libsqlite3-dev libgtest-dev sqlite3 libjpeg-dev zlib1g-dev
           qt6-base-dev libgl-dev fonts-dejavu-core qt6-translations-l10n
           clang libclang-rt-14-dev)
-# The word processor and the .docx reader that vouch for the reports in the tests; without their
-# recommended packages LibreOffice installs in a fraction of the time and converts all the same.
-lean_packages=(libreoffice-writer-nogui python3-docx)
+# The word processor, the .docx reader and the PDF text reader that vouch for the reports in the
+# tests; without their recommended packages LibreOffice installs in a fraction of the time and
+# converts all the same.
+lean_packages=(libreoffice-writer-nogui python3-docx poppler-utils)
 
 missing_of() {
   local p

@@ -1,6 +1,7 @@
 // zelt-bench: generates a data directory of a given size and times the engine's main paths against
-// a raw SQLite scan of the same rows; with --growth it runs a tenth of that size too and prints how
-// every figure grows with the data.
+// a raw SQLite scan of the same rows, and a second one with only archived records for the reports
+// over the archive; with --growth it runs a tenth of those sizes too and prints how every figure
+// grows with the data.
 #include "app/application.h"
 #include "bench/literal_reports.h"
 #include "base/date.h"
@@ -53,9 +54,11 @@ public:
         std::cerr << "error: " << t << "\n";
     }
     bool confirm(const std::string&, const std::string&) override { return true; }
+    // The year prompt of the yearly reports is answered with `answer`; none cancels it.
     std::optional<std::string> input(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
+        return answer;
     }
+    std::optional<std::string> answer;
     std::optional<std::string> password(const std::string&) override { return std::nullopt; }
     void showWindow(const std::string&, bool) override {}
     void openUrl(const std::string&) override {}
@@ -182,8 +185,45 @@ void makeDataDirectory(const zelt::demo::Sizes& sizes, int today, const fs::path
     }
 }
 
-// Runs every timed path once on a fresh data directory of `sizes`.
-Figures runBench(const zelt::demo::Sizes& sizes, const fs::path& dir, const std::optional<fs::path>& cache) {
+// Times a menu item that writes a report as a .docx and adds its size to `documents`.
+void timeReport(zelt::app::Application& a, QuietUi& ui, Figures& fig, const std::string& item, const std::string& label,
+                std::string& documents) {
+    fig.start();
+    a.dispatch([&] { a.model().fire(item, "Click"); });
+    fig.stop();
+    fig.time(label);
+    documents += std::string(documents.empty() ? "" : ", ") + label + " " + std::to_string(ui.documentBytes / 1024) +
+                 " kB";
+    ui.documentBytes = 0;
+}
+
+// The yearly reports over the archive, on a data directory whose registers are all archived: the
+// quarter counts of the minors and the deregistration list of the families for the last whole year.
+void runArchiveBench(const zelt::demo::Sizes& sizes, int today, const fs::path& dir,
+                     const std::optional<fs::path>& cache, Figures& fig) {
+    using namespace zelt;
+    auto t0 = Clock::now();
+    makeDataDirectory(sizes, today, dir, cache);
+    std::printf("archive data directory %s: %d archived minors, %d archived families (made in %.0f ms)\n",
+                dir.c_str(), sizes.minors, sizes.families, msSince(t0));
+    QuietUi ui;
+    ui.answer = std::to_string(civilFromSerial(today).year - 1);
+    app::FixedClock clock(today);
+    app::Application a(dir, ui, clock);
+    a.start();
+    std::string documents;
+    a.dispatch([&] { a.model().fire("N49", "Click"); });
+    timeReport(a, ui, fig, "N116", "quarter counts of archived minors", documents);
+    a.dispatch([&] { a.model().fire("N50", "Click"); });
+    timeReport(a, ui, fig, "N127", "yearly list of archived families", documents);
+    std::printf("documents of the year %s: %s; %d errors\n", ui.answer->c_str(), documents.c_str(), ui.errors);
+    a.stop();
+}
+
+// Runs every timed path once on a fresh data directory of `sizes`, and the archive's reports on one
+// of `archive`.
+Figures runBench(const zelt::demo::Sizes& sizes, const zelt::demo::Sizes& archive, const fs::path& dir,
+                 const std::optional<fs::path>& cache) {
     using namespace zelt;
     Figures fig;
     const int today = *parseDate("10.12.2026");
@@ -299,12 +339,7 @@ Figures runBench(const zelt::demo::Sizes& sizes, const fs::path& dir, const std:
     std::string documents;
     for (const Report& r : reports) {
         if (std::string(r.item) == "N131") a.dispatch([&] { a.model().fire("N50", "Click"); });
-        fig.start();
-        a.dispatch([&] { a.model().fire(r.item, "Click"); });
-        fig.stop();
-        fig.time(std::string(r.what) + " to .docx");
-        documents += std::string(documents.empty() ? "" : ", ") + r.what + " " +
-                     std::to_string(ui.documentBytes / 1024) + " kB";
+        timeReport(a, ui, fig, r.item, std::string(r.what) + " to .docx", documents);
     }
 
     // The statistical reports, on the lists lengthened above.
@@ -313,12 +348,24 @@ Figures runBench(const zelt::demo::Sizes& sizes, const fs::path& dir, const std:
                                  {"N151", "registration reasons report"}};
     for (const Report& r : statistics) {
         a.dispatch([&] { a.model().fire(std::string(r.item) == "N156" ? "N50" : "N49", "Click"); });
-        fig.start();
-        a.dispatch([&] { a.model().fire(r.item, "Click"); });
-        fig.stop();
-        fig.time(std::string(r.what) + " to .docx");
-        documents += std::string(", ") + r.what + " " + std::to_string(ui.documentBytes / 1024) + " kB";
+        timeReport(a, ui, fig, r.item, std::string(r.what) + " to .docx", documents);
     }
+
+    // The universal report of the minors with every choice of its picker ticked: from the menu item
+    // to the document written when "Жми" closes the picker.
+    a.dispatch([&] { a.model().fire("N49", "Click"); });
+    fig.start();
+    a.dispatch([&] {
+        a.model().fire("N42", "Click");
+        std::vector<bool>& ticks = a.model().get("TForm2.CheckListBox1").checked;
+        ticks.assign(ticks.size(), true);
+        a.model().fire("TForm2.BitBtn1", "Click");
+    });
+    fig.stop();
+    const std::string universal =
+        "universal report, " + std::to_string(a.model().get("TForm2.CheckListBox1").checked.size()) + " choices";
+    fig.time(universal);
+    documents += ", " + universal + " " + std::to_string(ui.documentBytes / 1024) + " kB";
 
     std::printf("documents: %s\n", documents.c_str());
     std::printf("walked %d minors; %d match the filter; %d errors\n", n, count, ui.errors);
@@ -326,6 +373,7 @@ Figures runBench(const zelt::demo::Sizes& sizes, const fs::path& dir, const std:
     std::printf("memory: resident now %ld MB, of it heap %ld MB\n", statusKb("VmRSS:") / 1024,
                 statusKb("RssAnon:") / 1024);
     a.stop();
+    if (archive.minors > 0 || archive.families > 0) runArchiveBench(archive, today, dir.string() + "-archive", cache, fig);
     return fig;
 }
 
@@ -361,7 +409,8 @@ int checkAgainstLiteral(const fs::path& dir, const std::optional<fs::path>& cach
 
 // Runs the benchmark in a child process, so each size has its own peak memory, and reads its
 // figures back through a pipe.
-std::vector<Figure> runInChild(const zelt::demo::Sizes& sizes, const fs::path& dir, const std::optional<fs::path>& cache) {
+std::vector<Figure> runInChild(const zelt::demo::Sizes& sizes, const zelt::demo::Sizes& archive, const fs::path& dir,
+                               const std::optional<fs::path>& cache) {
     int fds[2];
     if (pipe(fds) != 0) throw zelt::EngineError("pipe failed");
     std::fflush(stdout);
@@ -371,7 +420,7 @@ std::vector<Figure> runInChild(const zelt::demo::Sizes& sizes, const fs::path& d
         int rc = 0;
         std::ostringstream out;
         try {
-            for (const Figure& f : runBench(sizes, dir, cache).list)
+            for (const Figure& f : runBench(sizes, archive, dir, cache).list)
                 out << f.label << '\t' << f.value << '\t' << f.raw << '\t' << (f.megabytes ? 1 : 0) << '\t' << f.cpu << '\n';
         } catch (const std::exception& e) {
             std::cerr << "zelt-bench: " << e.what() << "\n";
@@ -434,6 +483,13 @@ int main(int argc, char** argv) {
     sizes.others = 100;
     sizes.institutions = 10;
     sizes.archivedShare = 0.0;
+    // Only archived records, for the reports over the archive.
+    demo::Sizes archive;
+    archive.minors = 100000;
+    archive.families = 20000;
+    archive.others = 0;
+    archive.institutions = 0;
+    archive.archivedShare = 1.0;
     fs::path dir = fs::temp_directory_path() / "zelt-bench";
     std::optional<fs::path> cache;
     bool growth = false;
@@ -444,11 +500,15 @@ int main(int argc, char** argv) {
         else if (a == "--minors" && hasValue) sizes.minors = std::atoi(argv[++i]);
         else if (a == "--families" && hasValue) sizes.families = std::atoi(argv[++i]);
         else if (a == "--archived" && hasValue) sizes.archivedShare = std::atof(argv[++i]);
+        else if (a == "--archived-minors" && hasValue) archive.minors = std::atoi(argv[++i]);
+        else if (a == "--archived-families" && hasValue) archive.families = std::atoi(argv[++i]);
         else if (a == "--dir" && hasValue) dir = argv[++i];
         else if (a == "--cache" && hasValue) cache = fs::path(argv[++i]);
         else {
-            std::cerr << "usage: zelt-bench [--minors N] [--families N] [--archived SHARE] [--dir DIR] [--cache DIR]"
-                         " [--growth]\n"
+            std::cerr << "usage: zelt-bench [--minors N] [--families N] [--archived SHARE] [--archived-minors N]\n"
+                         "                  [--archived-families N] [--dir DIR] [--cache DIR] [--growth]\n"
+                         "  --archived-minors, --archived-families  the archive-only data directory for the\n"
+                         "            yearly reports (100000 and 20000; 0 and 0 leave those reports out)\n"
                          "  --growth  also runs a tenth of the sizes and prints each figure's growth\n"
                          "  --cache   keeps the generated data of each size in DIR and copies it from there\n";
             return 2;
@@ -457,15 +517,18 @@ int main(int argc, char** argv) {
     try {
         if (checkAgainstLiteral(dir.string() + "-literal", cache) != 0) return 1;
         if (!growth) {
-            runBench(sizes, dir, cache);
+            runBench(sizes, archive, dir, cache);
             return 0;
         }
         demo::Sizes small = sizes;
         small.minors = std::max(1, sizes.minors / 10);
         small.families = std::max(1, sizes.families / 10);
-        const std::vector<Figure> a = runInChild(small, dir, cache);
+        demo::Sizes smallArchive = archive;
+        smallArchive.minors = archive.minors / 10;
+        smallArchive.families = archive.families / 10;
+        const std::vector<Figure> a = runInChild(small, smallArchive, dir, cache);
         std::printf("\n");
-        const std::vector<Figure> b = runInChild(sizes, dir, cache);
+        const std::vector<Figure> b = runInChild(sizes, archive, dir, cache);
         printGrowth(small, sizes, a, b);
     } catch (const std::exception& e) {
         std::cerr << "zelt-bench: " << e.what() << "\n";
