@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace zelt::store {
 
@@ -176,9 +177,20 @@ bool sameValue(const Value& a, const Value& b) {
 // while the count stays the same.
 std::atomic<uint64_t> gWrites{1};
 void noteWrite() { gWrites.fetch_add(1, std::memory_order_relaxed); }
+// A write of the table object itself: its rows read ahead stay valid if they were before, since it
+// puts what it wrote into them.
+bool noteOwnWrite(uint64_t& cacheWrites) {
+    const bool valid = cacheWrites == gWrites.load(std::memory_order_relaxed);
+    const uint64_t now = gWrites.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (valid) cacheWrites = now;
+    return valid;
+}
 
 // How many records one statement reads for a walk.
 constexpr int kRowWindow = 32;
+// The statements that read several records: a small list (a person's details) needs no statement
+// with room for a whole window.
+constexpr int kWindows[] = {8, kRowWindow};
 
 const std::vector<Value>& blankRecord(size_t n) {
     static std::vector<Value> blanks;
@@ -234,6 +246,7 @@ const std::vector<Value>& Table::current() const {
     if (state_ == State::Inactive) return blankRecord(layout_.fields.size());
     ensureFirst();
     if (pos_ < 0) return blankRecord(layout_.fields.size());
+    if (!curLoaded_) loadCurrent();
     return cur_;
 }
 
@@ -246,6 +259,7 @@ void Table::open() {
     const auto path = resolvePath(session_.dataDir(), fileName_);
     sql::Connection db = openTableFile(path, fileName_, layout_, check);
     session_.unlock(fileName_, check);
+    addMissingIndexes(db, layout_, lookupIndexesOf(layout_.name));
     db_ = std::move(db);
     try {
         prepare();
@@ -264,7 +278,7 @@ void Table::open() {
         rowCache_.clear();
         listComplete_ = false;
         selectById_ = sql::Statement();
-        selectMany_ = sql::Statement();
+        for (sql::Statement& st : selectMany_) st = sql::Statement();
         insertStmt_ = sql::Statement();
         deleteStmt_ = sql::Statement();
         updateStmts_.clear();
@@ -280,9 +294,11 @@ void Table::prepare() {
     const std::string table = sql::quoted(layout_.name);
     const std::string key = sql::quoted(layout_.fields[0].name);
     selectById_ = sql::Statement(db_, "SELECT " + cols + " FROM " + table + " WHERE " + key + " = ?1");
-    std::string window;
-    for (int k = 1; k <= kRowWindow; ++k) window += (k > 1 ? ", ?" : "?") + std::to_string(k);
-    selectMany_ = sql::Statement(db_, "SELECT " + cols + " FROM " + table + " WHERE " + key + " IN (" + window + ")");
+    for (size_t w = 0; w < std::size(kWindows); ++w) {
+        std::string window;
+        for (int k = 1; k <= kWindows[w]; ++k) window += (k > 1 ? ", ?" : "?") + std::to_string(k);
+        selectMany_[w] = sql::Statement(db_, "SELECT " + cols + " FROM " + table + " WHERE " + key + " IN (" + window + ")");
+    }
     rowCache_.clear();
     std::string insCols, params;
     for (size_t i = 1; i < layout_.fields.size(); ++i) {
@@ -306,7 +322,8 @@ void Table::resolveSortFields() {
         // The index must belong to this table's data table, not merely exist in the file.
         sql::Statement owner(db_, "SELECT tbl_name FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE");
         owner.bind(1, std::string_view(indexName_));
-        const bool found = owner.step() && equalsIgnoreCaseAscii(owner.columnText(0), layout_.name);
+        const bool found = owner.step() && equalsIgnoreCaseAscii(owner.columnText(0), layout_.name) &&
+                           !isLookupIndexName(indexName_);
         if (!found || fields.empty())
             throw EngineError("Индекс \"" + indexName_ + "\" не найден в таблице " + fileName_);
     }
@@ -318,7 +335,7 @@ void Table::close() {
     checkBrowseMode();
     session_.forget(db_);
     selectById_ = sql::Statement();
-    selectMany_ = sql::Statement();
+    for (sql::Statement& st : selectMany_) st = sql::Statement();
     rowCache_.clear();
     listComplete_ = false;
     insertStmt_ = sql::Statement();
@@ -386,7 +403,10 @@ void Table::ensureFirst() const {
     pos_ = ids_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = ids_.empty();
-    loadCurrent();
+    // The record the query has just found is read when someone reads it: a count of a person's
+    // details at each step of a walk reads none.
+    if (pos_ < 0) loadCurrent();
+    else curLoaded_ = false;
 }
 
 void Table::ensureList() const {
@@ -553,18 +573,27 @@ const std::vector<Value>* Table::rowAt(long row) const {
     rowCache_.clear();
     rowCacheWrites_ = writes;
     rowCacheFrom_ = from;
-    selectMany_.reset();
-    for (int k = 0; k < kRowWindow; ++k) {
-        if (from + k < to) selectMany_.bind(k + 1, ids_[static_cast<size_t>(from + k)]);
-        else selectMany_.bindNull(k + 1);
+    const int count = static_cast<int>(to - from);
+    sql::Statement* st = &selectById_;
+    int params = 1;
+    for (size_t w = 0; count > 1 && w < std::size(kWindows); ++w)
+        if (count <= kWindows[w] || w + 1 == std::size(kWindows)) {
+            st = &selectMany_[w];
+            params = kWindows[w];
+            break;
+        }
+    st->reset();
+    for (int k = 0; k < params; ++k) {
+        if (k < count) st->bind(k + 1, ids_[static_cast<size_t>(from + k)]);
+        else st->bindNull(k + 1);
     }
-    while (selectMany_.step()) {
+    while (st->step()) {
         std::vector<Value> rec(layout_.fields.size());
-        decodeRow(selectMany_, rec);
+        decodeRow(*st, rec);
         const int64_t got = static_cast<int64_t>(rec[0].number);
         rowCache_.emplace_back(got, std::move(rec));
     }
-    selectMany_.reset();
+    st->reset();
     for (const auto& [cachedId, rec] : rowCache_)
         if (cachedId == id) return &rec;
     return nullptr;
@@ -608,6 +637,7 @@ void Table::loadCurrent() const {
     while (pos_ >= 0) {
         if (const std::vector<Value>* rec = rowAt(pos_)) {
             cur_ = *rec;
+            curLoaded_ = true;
             return;
         }
         if (!listComplete_) {
@@ -623,6 +653,7 @@ void Table::loadCurrent() const {
         if (ids_.empty()) eof_ = bof_ = true;
     }
     cur_.assign(layout_.fields.size(), Value{});
+    curLoaded_ = true;
 }
 
 void Table::notifyLinks() { source_.notify(); }
@@ -819,6 +850,7 @@ void Table::edit() {
         insert();
         return;
     }
+    if (!curLoaded_) loadCurrent();
     buf_ = cur_;
     dirty_.assign(layout_.fields.size(), false);
     modified_ = false;
@@ -854,12 +886,18 @@ void Table::post() {
     if (state_ != State::Edit && state_ != State::Insert)
         throw EngineError(name_ + ": таблица не находится в режиме редактирования или вставки");
     ensureList();  // the stored record takes its place in the whole list
+    if (!curLoaded_) loadCurrent();
     source_.notifyUpdateRecord();  // typed text still held by controls goes into the fields
     session_.beforeWrite(db_);
     const bool wasInsert = state_ == State::Insert;
     writeRecord();  // throws with the table still editing: nothing typed is lost
     std::vector<Value> before = std::move(cur_);
     cur_ = buf_;
+    if (noteOwnWrite(rowCacheWrites_)) {
+        const int64_t stored = static_cast<int64_t>(cur_[0].number);
+        for (auto& [cachedId, rec] : rowCache_)
+            if (cachedId == stored) rec = cur_;
+    }
     state_ = State::Browse;
     modified_ = false;
     const int64_t id = static_cast<int64_t>(cur_[0].number);
@@ -938,7 +976,6 @@ void Table::writeRecord() {
         for (size_t i = 1; i < layout_.fields.size(); ++i) bindValue(st, static_cast<int>(i), layout_.fields[i], buf_[i]);
         st.run();
         st.reset();
-        noteWrite();
         buf_[0].null = false;
         buf_[0].number = static_cast<double>(db_.lastInsertRowid());
         return;
@@ -967,7 +1004,6 @@ void Table::writeRecord() {
     st.bind(param, static_cast<int64_t>(buf_[0].number));
     st.run();
     st.reset();
-    noteWrite();
     if (sqlite3_changes(db_.handle()) == 0) throw EngineError(name_ + ": запись была удалена другим пользователем");
 }
 
@@ -1006,7 +1042,9 @@ void Table::deleteRecord() {
     deleteStmt_.reset().bind(1, id);
     deleteStmt_.run();
     deleteStmt_.reset();
-    noteWrite();
+    if (noteOwnWrite(rowCacheWrites_))
+        rowCache_.erase(std::remove_if(rowCache_.begin(), rowCache_.end(), [id](const auto& e) { return e.first == id; }),
+                        rowCache_.end());
     state_ = State::Browse;
     modified_ = false;
     ids_.erase(ids_.begin() + pos_);

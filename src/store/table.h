@@ -249,7 +249,7 @@ private:
 
     sql::Connection db_;
     mutable sql::Statement selectById_;
-    mutable sql::Statement selectMany_;  // kRowWindow counters at once
+    mutable sql::Statement selectMany_[2];  // several counters at once
     sql::Statement insertStmt_;
     sql::Statement deleteStmt_;
     std::map<uint64_t, sql::Statement> updateStmts_;
@@ -280,6 +280,7 @@ private:
     mutable bool eof_ = true;
     mutable bool bof_ = true;
     mutable std::vector<Value> cur_;   // current record as stored
+    mutable bool curLoaded_ = true;    // false: cur_ is still to be read for the record at pos_
     std::vector<Value> buf_;   // record being edited or inserted
     std::vector<bool> dirty_;  // fields written since edit/insert
     bool modified_ = false;
