@@ -5,10 +5,14 @@
 #include "editing/rich_text.h"
 #include "store/tree.h"
 
+#include <cerrno>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace zelt::editing {
 
@@ -27,10 +31,18 @@ std::filesystem::path ensureNoteFile(const std::filesystem::path& dataDir, const
     std::error_code ec;
     if (std::filesystem::exists(dataDir / direct, ec)) return dataDir / direct;
     const std::filesystem::path path = store::resolvePath(dataDir, storedName);
-    if (std::filesystem::exists(path, ec)) return path;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    std::ofstream out(path, std::ios::binary);
-    if (!out) throw EngineError("Не удаётся создать файл " + storedName);
+    // Created only if it is still not there (another spelling may have been found above): one
+    // system call decides, a walk over many records without notes creates each with one more.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == ENOENT) {
+        std::filesystem::create_directories(path.parent_path(), ec);
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    }
+    if (fd < 0) {
+        if (errno == EEXIST) return path;
+        throw EngineError("Не удаётся создать файл " + storedName);
+    }
+    ::close(fd);
     store::noteCreatedFile(path);
     return path;
 }

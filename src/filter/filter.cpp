@@ -25,6 +25,7 @@ enum class Test {
 struct Comparison {
     int field = 0;
     bool textField = false;
+    bool numberField = false;  // a number field (not a date, not a text)
     Test test = Test::Blank;
     Op op = Op::Eq;
     double number = 0;
@@ -234,6 +235,7 @@ private:
         Comparison c;
         c.field = ref->index;
         c.textField = ref->kind == FieldKind::Text;
+        c.numberField = ref->kind == FieldKind::Number;
         c.op = parseOp(name);
 
         skipBlanks();
@@ -364,6 +366,14 @@ std::vector<NecessaryCondition> Filter::necessaryConditions() const {
         // A blank text reads as "", which a non-empty text never equals.
         else if (c.test == Test::Text && c.op == Op::Eq && !c.text.empty()) out.push_back({c.field, false, c.text});
     }
+    return out;
+}
+
+std::vector<NumberEquality> Filter::numberEqualities() const {
+    std::vector<NumberEquality> out;
+    if (!root_) return out;
+    for (const Comparison& c : root_->terms)
+        if (c.test == Test::Value && c.op == Op::Eq && c.numberField) out.push_back({c.field, c.number});
     return out;
 }
 

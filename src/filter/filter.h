@@ -47,6 +47,13 @@ struct NecessaryCondition {
     std::string text;
 };
 
+// A term every matched record meets: a number field whose value equals `number` (a blank one
+// never does). A store holding numbers as text too must let such values through to the filter.
+struct NumberEquality {
+    int field = 0;
+    double number = 0;
+};
+
 // A parsed filter text. An empty text gives a filter that matches every record.
 class Filter {
 public:
@@ -66,6 +73,9 @@ public:
     // Conditions implied by the expression (possibly none); they never decide alone, the caller
     // still evaluates matches() on every record they let through.
     std::vector<NecessaryCondition> necessaryConditions() const;
+    // The number equalities among the terms joined by "and" (possibly none); like the conditions
+    // above, they narrow and never decide.
+    std::vector<NumberEquality> numberEqualities() const;
 
 private:
     std::unique_ptr<Node> root_;

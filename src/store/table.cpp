@@ -7,8 +7,10 @@
 #include "store/tree.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace zelt::store {
 
@@ -171,6 +173,25 @@ bool sameValue(const Value& a, const Value& b) {
     return a.number == b.number && a.text == b.text;
 }
 
+// Every write of any table object of the process counts here: rows read ahead are trusted only
+// while the count stays the same.
+std::atomic<uint64_t> gWrites{1};
+void noteWrite() { gWrites.fetch_add(1, std::memory_order_relaxed); }
+// A write of the table object itself: its rows read ahead stay valid if they were before, since it
+// puts what it wrote into them.
+bool noteOwnWrite(uint64_t& cacheWrites) {
+    const bool valid = cacheWrites == gWrites.load(std::memory_order_relaxed);
+    const uint64_t now = gWrites.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (valid) cacheWrites = now;
+    return valid;
+}
+
+// How many records one statement reads for a walk.
+constexpr int kRowWindow = 32;
+// The statements that read several records: a small list (a person's details) needs no statement
+// with room for a whole window.
+constexpr int kWindows[] = {8, kRowWindow};
+
 const std::vector<Value>& blankRecord(size_t n) {
     static std::vector<Value> blanks;
     if (blanks.size() < n) blanks.resize(n);
@@ -223,8 +244,9 @@ void Table::requireEditing(int index) const {
 const std::vector<Value>& Table::current() const {
     if (state_ == State::Edit || state_ == State::Insert) return buf_;
     if (state_ == State::Inactive) return blankRecord(layout_.fields.size());
-    ensureList();
+    ensureFirst();
     if (pos_ < 0) return blankRecord(layout_.fields.size());
+    if (!curLoaded_) loadCurrent();
     return cur_;
 }
 
@@ -237,6 +259,7 @@ void Table::open() {
     const auto path = resolvePath(session_.dataDir(), fileName_);
     sql::Connection db = openTableFile(path, fileName_, layout_, check);
     session_.unlock(fileName_, check);
+    addMissingIndexes(db, layout_, lookupIndexesOf(layout_.name));
     db_ = std::move(db);
     try {
         prepare();
@@ -252,7 +275,10 @@ void Table::open() {
         pos_ = -1;
         eof_ = bof_ = true;
         cur_.clear();
+        rowCache_.clear();
+        listComplete_ = false;
         selectById_ = sql::Statement();
+        for (sql::Statement& st : selectMany_) st = sql::Statement();
         insertStmt_ = sql::Statement();
         deleteStmt_ = sql::Statement();
         updateStmts_.clear();
@@ -268,6 +294,12 @@ void Table::prepare() {
     const std::string table = sql::quoted(layout_.name);
     const std::string key = sql::quoted(layout_.fields[0].name);
     selectById_ = sql::Statement(db_, "SELECT " + cols + " FROM " + table + " WHERE " + key + " = ?1");
+    for (size_t w = 0; w < std::size(kWindows); ++w) {
+        std::string window;
+        for (int k = 1; k <= kWindows[w]; ++k) window += (k > 1 ? ", ?" : "?") + std::to_string(k);
+        selectMany_[w] = sql::Statement(db_, "SELECT " + cols + " FROM " + table + " WHERE " + key + " IN (" + window + ")");
+    }
+    rowCache_.clear();
     std::string insCols, params;
     for (size_t i = 1; i < layout_.fields.size(); ++i) {
         insCols += (i > 1 ? ", " : "") + sql::quoted(layout_.fields[i].name);
@@ -290,7 +322,8 @@ void Table::resolveSortFields() {
         // The index must belong to this table's data table, not merely exist in the file.
         sql::Statement owner(db_, "SELECT tbl_name FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE");
         owner.bind(1, std::string_view(indexName_));
-        const bool found = owner.step() && equalsIgnoreCaseAscii(owner.columnText(0), layout_.name);
+        const bool found = owner.step() && equalsIgnoreCaseAscii(owner.columnText(0), layout_.name) &&
+                           !isLookupIndexName(indexName_);
         if (!found || fields.empty())
             throw EngineError("Индекс \"" + indexName_ + "\" не найден в таблице " + fileName_);
     }
@@ -302,6 +335,9 @@ void Table::close() {
     checkBrowseMode();
     session_.forget(db_);
     selectById_ = sql::Statement();
+    for (sql::Statement& st : selectMany_) st = sql::Statement();
+    rowCache_.clear();
+    listComplete_ = false;
     insertStmt_ = sql::Statement();
     deleteStmt_ = sql::Statement();
     updateStmts_.clear();
@@ -350,39 +386,53 @@ bool Table::filterMatches(const std::vector<Value>& rec) const {
     return filter_.matches(RowReader(layout_, rec));
 }
 
-void Table::ensureList() const {
+void Table::ensureFirst() const {
     if (state_ == State::Inactive) return;
-    if (!listValid_) {
-        buildList();
-        pos_ = ids_.empty() ? -1 : 0;
-        bof_ = true;
-        eof_ = ids_.empty();
-        loadCurrent();
-        return;
-    }
-    if (rangeStale_) {
+    if (listValid_ && rangeStale_) {
         rangeStale_ = false;
         const Range r = currentRange();
         bool same = r.active == range_.active && r.values.size() == range_.values.size();
         for (size_t k = 0; same && k < r.values.size(); ++k) same = sameValue(r.values[k], range_.values[k]);
-        if (!same) {
-            buildList();
-            pos_ = ids_.empty() ? -1 : 0;
-            bof_ = true;
-            eof_ = ids_.empty();
-            loadCurrent();
-        }
+        if (!same) listValid_ = false;
     }
+    if (listValid_) return;
+    // Lists of a master range are small and read whole; a list of a whole table is read up to its
+    // first record until more is needed (a count, a filter set and cleared, a move of one record).
+    if (currentRange().active) buildList();
+    else buildFirst();
+    pos_ = ids_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = ids_.empty();
+    // The record the query has just found is read when someone reads it: a count of a person's
+    // details at each step of a walk reads none.
+    if (pos_ < 0) loadCurrent();
+    else curLoaded_ = false;
 }
 
-void Table::buildList() const {
-    range_ = currentRange();
-    rangeStale_ = false;
-    const bool useFilter = filtered_ && !filter_.empty();
-    std::vector<int> columns(layout_.fields.size(), -1);
-    std::string sqlText = "SELECT " + sql::quoted(layout_.fields[0].name);
+void Table::ensureList() const {
+    ensureFirst();
+    if (state_ == State::Inactive || listComplete_) return;
+    const int64_t at = pos_ >= 0 ? ids_[static_cast<size_t>(pos_)] : 0;
+    buildList();
+    const auto it = std::find(ids_.begin(), ids_.end(), at);
+    if (it != ids_.end()) {
+        pos_ = static_cast<long>(it - ids_.begin());
+        return;
+    }
+    // The first record went away behind this cursor's back: start again from the first.
+    pos_ = ids_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = ids_.empty();
+    loadCurrent();
+}
+
+sql::Statement& Table::listStatement(ListQuery q, bool& judge, std::vector<int>& columns) const {
+    judge = filtered_ && !filter_.empty();
+    columns.assign(layout_.fields.size(), -1);
+    const std::string key = sql::quoted(layout_.fields[0].name);
+    std::string sqlText = q == ListQuery::Count && !judge ? "SELECT COUNT(*)" : "SELECT " + key;
     int next = 1;
-    if (useFilter) {
+    if (judge) {
         for (int f : filter_.fieldsUsed()) {
             sqlText += ", " + sql::quoted(layout_.fields[static_cast<size_t>(f)].name);
             columns[static_cast<size_t>(f)] = next++;
@@ -391,42 +441,53 @@ void Table::buildList() const {
     sqlText += " FROM " + sql::quoted(layout_.name);
     // The master range, then what the filter implies, narrow the rows in SQL (values bound, never
     // pasted), so that an index can answer them; the filter still decides on every row left.
-    std::vector<std::pair<int, const Value*>> bound;  // field, value
-    std::vector<Value> texts;
-    const std::vector<filter::NecessaryCondition> implied =
-        useFilter ? filter_.necessaryConditions() : std::vector<filter::NecessaryCondition>();
-    texts.reserve(implied.size());
+    std::vector<std::pair<int, Value>> bound;  // field, value
     int terms = 0;
-    const auto where = [&](int field, const char* test, const Value* v) {
+    const auto where = [&](int field, const std::string& test) {
         sqlText += terms++ ? " AND " : " WHERE ";
-        sqlText += sql::quoted(layout_.fields[static_cast<size_t>(field)].name);
-        if (!v) {
-            sqlText += test;
-            return;
-        }
-        bound.emplace_back(field, v);
-        sqlText += " = ?" + std::to_string(bound.size());
+        sqlText += test.empty() ? sql::quoted(layout_.fields[static_cast<size_t>(field)].name) : test;
     };
-    for (size_t k = 0; k < range_.fields.size(); ++k)
-        where(range_.fields[k], " IS NULL", range_.values[k].null ? nullptr : &range_.values[k]);
-    for (const filter::NecessaryCondition& c : implied) {
-        if (c.notBlank) {
-            where(c.field, " IS NOT NULL", nullptr);
-            continue;
+    const auto param = [&](int field, Value v) {
+        bound.emplace_back(field, std::move(v));
+        return "?" + std::to_string(bound.size());
+    };
+    for (size_t k = 0; k < range_.fields.size(); ++k) {
+        const int f = range_.fields[k];
+        const std::string name = sql::quoted(layout_.fields[static_cast<size_t>(f)].name);
+        where(f, range_.values[k].null ? name + " IS NULL" : name + " = " + param(f, range_.values[k]));
+    }
+    if (judge) {
+        for (const filter::NecessaryCondition& c : filter_.necessaryConditions()) {
+            const std::string name = sql::quoted(layout_.fields[static_cast<size_t>(c.field)].name);
+            if (c.notBlank) {
+                where(c.field, name + " IS NOT NULL");
+                continue;
+            }
+            Value v;
+            v.null = false;
+            v.text = c.text;
+            where(c.field, name + " = " + param(c.field, std::move(v)));
         }
-        Value v;
-        v.null = false;
-        v.text = c.text;
-        texts.push_back(std::move(v));
-        where(c.field, "", &texts.back());
+        // A number column may hold a text a foreign program wrote, which the filter reads as the
+        // number it starts with: texts (which SQLite sorts after every number) pass to the filter.
+        for (const filter::NumberEquality& e : filter_.numberEqualities()) {
+            const std::string name = sql::quoted(layout_.fields[static_cast<size_t>(e.field)].name);
+            Value v;
+            v.null = false;
+            v.number = e.number;
+            where(e.field, "(" + name + " = " + param(e.field, std::move(v)) + " OR " + name + " >= '')");
+        }
     }
     // In counter order SQLite may read the counters from the smallest index and leave the sorting
     // to us, which is much cheaper than walking the whole table for them.
-    if (!sortFields_.empty()) {
+    if (q != ListQuery::Count && !sortFields_.empty()) {
         sqlText += " ORDER BY ";
         for (int f : sortFields_) sqlText += sql::quoted(layout_.fields[static_cast<size_t>(f)].name) + ", ";
-        sqlText += sql::quoted(layout_.fields[0].name);
+        sqlText += key;
+    } else if (q == ListQuery::First) {
+        sqlText += " ORDER BY " + key;
     }
+    if (q == ListQuery::First && !judge) sqlText += " LIMIT 1";
 
     // A walk over a master rebuilds its details' lists at every record: the few shapes of this
     // query are prepared once each.
@@ -435,16 +496,107 @@ void Table::buildList() const {
     sql::Statement& st = cached->second;
     st.reset();
     for (size_t k = 0; k < bound.size(); ++k)
-        bindValue(st, static_cast<int>(k + 1), layout_.fields[static_cast<size_t>(bound[k].first)], *bound[k].second);
+        bindValue(st, static_cast<int>(k + 1), layout_.fields[static_cast<size_t>(bound[k].first)], bound[k].second);
+    return st;
+}
+
+void Table::buildList() const {
+    range_ = currentRange();
+    rangeStale_ = false;
+    bool judge = false;
+    std::vector<int> columns;
+    sql::Statement& st = listStatement(ListQuery::Ids, judge, columns);
     ids_.clear();
     const StatementReader reader(layout_, st, columns);
     while (st.step()) {
-        if (useFilter && !filter_.matches(reader)) continue;
+        if (judge && !filter_.matches(reader)) continue;
         ids_.push_back(st.columnInt(0));
     }
     st.reset();
     if (sortFields_.empty() && !std::is_sorted(ids_.begin(), ids_.end())) std::sort(ids_.begin(), ids_.end());
     listValid_ = true;
+    listComplete_ = true;
+    knownCount_ = -1;
+}
+
+void Table::buildFirst() const {
+    range_ = currentRange();
+    rangeStale_ = false;
+    bool judge = false;
+    std::vector<int> columns;
+    sql::Statement& st = listStatement(ListQuery::First, judge, columns);
+    ids_.clear();
+    const StatementReader reader(layout_, st, columns);
+    while (st.step()) {
+        if (judge && !filter_.matches(reader)) continue;
+        ids_.push_back(st.columnInt(0));
+        break;
+    }
+    st.reset();
+    listValid_ = true;
+    listComplete_ = ids_.empty();  // nothing found: the list is whole
+    knownCount_ = -1;
+}
+
+long Table::countShown() const {
+    if (listComplete_) return static_cast<long>(ids_.size());
+    if (knownCount_ >= 0) return knownCount_;
+    bool judge = false;
+    std::vector<int> columns;
+    sql::Statement& st = listStatement(ListQuery::Count, judge, columns);
+    long n = 0;
+    if (!judge) {
+        if (st.step()) n = static_cast<long>(st.columnInt(0));
+    } else {
+        const StatementReader reader(layout_, st, columns);
+        while (st.step())
+            if (filter_.matches(reader)) ++n;
+    }
+    st.reset();
+    knownCount_ = n;
+    return n;
+}
+
+const std::vector<Value>* Table::rowAt(long row) const {
+    const int64_t id = ids_[static_cast<size_t>(row)];
+    const uint64_t writes = gWrites.load(std::memory_order_relaxed);
+    if (rowCacheWrites_ == writes) {
+        for (const auto& [cachedId, rec] : rowCache_)
+            if (cachedId == id) return &rec;
+    }
+    // Read the window the cursor moves into: forwards from this row, or backwards when it came from
+    // after the last window.
+    const long n = static_cast<long>(ids_.size());
+    long from = row;
+    if (rowCacheWrites_ == writes && !rowCache_.empty() && row < rowCacheFrom_) from = std::max(0L, row - kRowWindow + 1);
+    const long to = std::min(n, from + kRowWindow);
+    rowCache_.clear();
+    rowCacheWrites_ = writes;
+    rowCacheFrom_ = from;
+    const int count = static_cast<int>(to - from);
+    sql::Statement* st = &selectById_;
+    int params = 1;
+    for (size_t w = 0; count > 1 && w < std::size(kWindows); ++w)
+        if (count <= kWindows[w] || w + 1 == std::size(kWindows)) {
+            st = &selectMany_[w];
+            params = kWindows[w];
+            break;
+        }
+    st->reset();
+    for (int k = 0; k < params; ++k) {
+        if (k < count) st->bind(k + 1, ids_[static_cast<size_t>(from + k)]);
+        else st->bindNull(k + 1);
+    }
+    while (st->step()) {
+        std::vector<Value> rec(layout_.fields.size());
+        decodeRow(*st, rec);
+        const int64_t got = static_cast<int64_t>(rec[0].number);
+        rowCache_.emplace_back(got, std::move(rec));
+    }
+    st->reset();
+    for (const auto& [cachedId, rec] : rowCache_)
+        if (cachedId == id) return &rec;
+    return nullptr;
 }
 
 std::vector<Value> Table::readRow(int64_t id, bool& found) const {
@@ -452,38 +604,48 @@ std::vector<Value> Table::readRow(int64_t id, bool& found) const {
     selectById_.reset().bind(1, id);
     found = selectById_.step();
     if (!found) return rec;
+    decodeRow(selectById_, rec);
+    selectById_.reset();
+    return rec;
+}
+
+void Table::decodeRow(const sql::Statement& st, std::vector<Value>& rec) const {
     for (size_t i = 0; i < rec.size(); ++i) {
         const int c = static_cast<int>(i);
-        if (selectById_.isNull(c)) continue;
+        if (st.isNull(c)) continue;
         Value& v = rec[i];
         switch (layout_.fields[i].type) {
             case FieldType::Alpha:
             case FieldType::Memo:
                 v.null = false;
-                v.text = std::string(selectById_.columnText(c));
+                v.text = std::string(st.columnText(c));
                 break;
             case FieldType::Date:
-                if (const auto d = parseIsoDate(selectById_.columnText(c))) {
+                if (const auto d = parseIsoDate(st.columnText(c))) {
                     v.null = false;
                     v.number = *d;
                 }
                 break;
             default:
                 v.null = false;
-                v.number = selectById_.columnDouble(c);
+                v.number = st.columnDouble(c);
         }
     }
-    selectById_.reset();
-    return rec;
 }
 
 void Table::loadCurrent() const {
     while (pos_ >= 0) {
-        bool found = false;
-        std::vector<Value> rec = readRow(ids_[static_cast<size_t>(pos_)], found);
-        if (found) {
-            cur_ = std::move(rec);
+        if (const std::vector<Value>* rec = rowAt(pos_)) {
+            cur_ = *rec;
+            curLoaded_ = true;
             return;
+        }
+        if (!listComplete_) {
+            // The first record of a list not yet read whole went away: read the list whole.
+            buildList();
+            pos_ = ids_.empty() ? -1 : 0;
+            eof_ = bof_ = ids_.empty();
+            continue;
         }
         // Removed behind this cursor's back (by another table object on the same file).
         ids_.erase(ids_.begin() + pos_);
@@ -491,6 +653,7 @@ void Table::loadCurrent() const {
         if (ids_.empty()) eof_ = bof_ = true;
     }
     cur_.assign(layout_.fields.size(), Value{});
+    curLoaded_ = true;
 }
 
 void Table::notifyLinks() { source_.notify(); }
@@ -527,7 +690,7 @@ void Table::moveTo(long pos) {
 void Table::first() {
     requireActive();
     checkBrowseMode();
-    ensureList();
+    ensureFirst();
     bof_ = true;
     eof_ = ids_.empty();
     moveTo(ids_.empty() ? -1 : 0);
@@ -570,26 +733,26 @@ void Table::prior() {
 
 bool Table::eof() const {
     if (!active()) return true;
-    ensureList();
+    ensureFirst();
     return eof_;
 }
 
 bool Table::bof() const {
     if (!active()) return true;
-    ensureList();
+    ensureFirst();
     return bof_;
 }
 
 bool Table::isEmpty() {
     if (!active()) return true;
     if (state_ == State::Insert) return false;
-    ensureList();
+    ensureFirst();
     return ids_.empty();
 }
 
 Table::Bookmark Table::bookmark() const {
     requireActive();
-    ensureList();
+    ensureFirst();
     return pos_ < 0 ? 0 : ids_[static_cast<size_t>(pos_)];
 }
 
@@ -641,6 +804,7 @@ void Table::refresh() {
     checkBrowseMode();
     const Bookmark b = pos_ >= 0 && listValid_ ? ids_[static_cast<size_t>(pos_)] : 0;
     const long oldPos = pos_;
+    dropRowCache();  // another object may have changed the file
     buildList();
     const auto it = std::find(ids_.begin(), ids_.end(), b);
     long p = it != ids_.end() ? static_cast<long>(it - ids_.begin())
@@ -655,23 +819,24 @@ std::vector<std::string> Table::rowTexts(int row, const std::vector<int>& fields
     requireActive();
     ensureList();
     if (row < 0 || row >= static_cast<int>(ids_.size())) throw EngineError(name_ + ": нет записи " + std::to_string(row + 1));
-    bool found = false;
-    const std::vector<Value> rec = readRow(ids_[static_cast<size_t>(row)], found);
+    const std::vector<Value>* rec = rowAt(row);
+    const std::vector<Value>& values = rec ? *rec : blankRecord(layout_.fields.size());
     std::vector<std::string> out;
-    for (int f : fields) out.push_back(displayText(layout_.fields[static_cast<size_t>(f)], rec[static_cast<size_t>(f)]));
+    for (int f : fields) out.push_back(displayText(layout_.fields[static_cast<size_t>(f)], values[static_cast<size_t>(f)]));
     return out;
 }
 
 long Table::currentRow() const {
     if (!active()) return -1;
-    ensureList();
+    ensureFirst();
     return pos_;
 }
 
 int Table::recordCount() {
     requireActive();
-    ensureList();
-    return static_cast<int>(ids_.size());
+    ensureFirst();
+    // A list not read whole is counted by the store: no list of counters is built for a count.
+    return static_cast<int>(countShown());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -680,11 +845,12 @@ int Table::recordCount() {
 void Table::edit() {
     requireActive();
     if (state_ == State::Edit || state_ == State::Insert) return;
-    ensureList();
+    ensureFirst();
     if (ids_.empty()) {
         insert();
         return;
     }
+    if (!curLoaded_) loadCurrent();
     buf_ = cur_;
     dirty_.assign(layout_.fields.size(), false);
     modified_ = false;
@@ -719,12 +885,19 @@ void Table::post() {
     requireActive();
     if (state_ != State::Edit && state_ != State::Insert)
         throw EngineError(name_ + ": таблица не находится в режиме редактирования или вставки");
+    ensureList();  // the stored record takes its place in the whole list
+    if (!curLoaded_) loadCurrent();
     source_.notifyUpdateRecord();  // typed text still held by controls goes into the fields
     session_.beforeWrite(db_);
     const bool wasInsert = state_ == State::Insert;
     writeRecord();  // throws with the table still editing: nothing typed is lost
     std::vector<Value> before = std::move(cur_);
     cur_ = buf_;
+    if (noteOwnWrite(rowCacheWrites_)) {
+        const int64_t stored = static_cast<int64_t>(cur_[0].number);
+        for (auto& [cachedId, rec] : rowCache_)
+            if (cachedId == stored) rec = cur_;
+    }
     state_ = State::Browse;
     modified_ = false;
     const int64_t id = static_cast<int64_t>(cur_[0].number);
@@ -869,6 +1042,9 @@ void Table::deleteRecord() {
     deleteStmt_.reset().bind(1, id);
     deleteStmt_.run();
     deleteStmt_.reset();
+    if (noteOwnWrite(rowCacheWrites_))
+        rowCache_.erase(std::remove_if(rowCache_.begin(), rowCache_.end(), [id](const auto& e) { return e.first == id; }),
+                        rowCache_.end());
     state_ = State::Browse;
     modified_ = false;
     ids_.erase(ids_.begin() + pos_);
@@ -1153,6 +1329,7 @@ void Table::batchAppendFrom(Table& source) {
             ins.run();
         }
         db->exec("RELEASE batch_append");
+        noteWrite();
     } catch (...) {
         try {
             db->exec("ROLLBACK TO batch_append");
@@ -1170,6 +1347,7 @@ void Table::emptyTable() {
         checkBrowseMode();
         session_.beforeWrite(db_);
         db_.exec(("DELETE FROM " + sql::quoted(layout_.name)).c_str());
+        noteWrite();
         listValid_ = false;
         first();
         return;
@@ -1180,6 +1358,7 @@ void Table::emptyTable() {
     // The counter is not reset: a later record must never take the number, and so the note
     // file, of a removed one.
     db.exec(("DELETE FROM " + sql::quoted(layout_.name)).c_str());
+    noteWrite();
 }
 
 }  // namespace zelt::store

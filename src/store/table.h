@@ -206,9 +206,22 @@ private:
     void setValueAt(int index, Value v);
     void checkBrowseMode();
     void beginInsert();
+    // The list of records shown, at least up to its first record (a large list is read whole only
+    // when something needs more of it), or whole.
+    void ensureFirst() const;
     void ensureList() const;
+    enum class ListQuery { Ids, First, Count };
+    // The list query of the current range and filter; `judge` says whether the filter must still
+    // decide on every row the statement returns, `columns` where it finds each field.
+    sql::Statement& listStatement(ListQuery q, bool& judge, std::vector<int>& columns) const;
     void buildList() const;
+    void buildFirst() const;
+    long countShown() const;
     void loadCurrent() const;
+    // The stored record at `row` of the records shown, read with the rows after it (or before it,
+    // walking backwards) so that a walk runs one statement per many records; null when gone.
+    const std::vector<Value>* rowAt(long row) const;
+    void dropRowCache() const { rowCache_.clear(); }
     Range currentRange() const;
     bool rangeMatches(const std::vector<Value>& rec, const Range& r) const;
     bool filterMatches(const std::vector<Value>& rec) const;
@@ -220,6 +233,7 @@ private:
     void notifyLinks();
     void writeRecord();
     std::vector<Value> readRow(int64_t id, bool& found) const;
+    void decodeRow(const sql::Statement& st, std::vector<Value>& rec) const;
     std::vector<int> sortFields_;
     void resolveSortFields();
     void prepare();
@@ -235,6 +249,7 @@ private:
 
     sql::Connection db_;
     mutable sql::Statement selectById_;
+    mutable sql::Statement selectMany_[2];  // several counters at once
     sql::Statement insertStmt_;
     sql::Statement deleteStmt_;
     std::map<uint64_t, sql::Statement> updateStmts_;
@@ -255,10 +270,17 @@ private:
 
     mutable std::vector<int64_t> ids_;  // counters of the records shown, in index order
     mutable bool listValid_ = false;
+    mutable bool listComplete_ = false;  // false: ids_ holds only the first record of the list
+    mutable long knownCount_ = -1;       // the count of an incomplete list, once asked
+    // Rows read ahead of the cursor, valid while no table object of the process has written.
+    mutable std::vector<std::pair<int64_t, std::vector<Value>>> rowCache_;
+    mutable uint64_t rowCacheWrites_ = 0;
+    mutable long rowCacheFrom_ = 0;
     mutable long pos_ = -1;
     mutable bool eof_ = true;
     mutable bool bof_ = true;
     mutable std::vector<Value> cur_;   // current record as stored
+    mutable bool curLoaded_ = true;    // false: cur_ is still to be read for the record at pos_
     std::vector<Value> buf_;   // record being edited or inserted
     std::vector<bool> dirty_;  // fields written since edit/insert
     bool modified_ = false;

@@ -152,4 +152,18 @@ sql::Connection openTableFile(const std::filesystem::path& path, const std::stri
     return db;
 }
 
+void addMissingIndexes(sql::Connection& db, const Layout& layout, const std::vector<IndexDef>& indexes) {
+    for (const IndexDef& ix : indexes) {
+        sql::Statement has(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE");
+        has.bind(1, std::string_view(ix.name));
+        if (has.step() && has.columnInt(0) > 0) continue;
+        has = sql::Statement();
+        std::string ddl = "CREATE INDEX IF NOT EXISTS " + sql::quoted(ix.name) + " ON " + sql::quoted(layout.name) + " (";
+        for (size_t i = 0; i < ix.fields.size(); ++i) ddl += (i ? ", " : "") + sql::quoted(ix.fields[i]);
+        ddl += ")";
+        // A failed statement leaves the file as it was; the index is tried again at the next open.
+        sqlite3_exec(db.handle(), ddl.c_str(), nullptr, nullptr, nullptr);
+    }
+}
+
 }  // namespace zelt::store

@@ -27,6 +27,10 @@ void createTableFile(const std::filesystem::path& path, const std::string& displ
 sql::Connection openTableFile(const std::filesystem::path& path, const std::string& displayName, const Layout& layout,
                               std::string& storedPasswordCheck);
 
+// Adds to an open table file those of `indexes` it lacks. A file that cannot take them now (read
+// only, busy, full) stays as it is and works without them, only slower.
+void addMissingIndexes(sql::Connection& db, const Layout& layout, const std::vector<IndexDef>& indexes);
+
 // SQL column type of a field type: INTEGER for the counter, REAL for numbers, TEXT otherwise.
 const char* columnType(FieldType t);
 

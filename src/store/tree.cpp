@@ -192,6 +192,7 @@ std::vector<IndexDef> indexesOf(Copy copy, std::string_view table) {
         out.push_back({"Sv1", {"Sv"}});
         return out;
     }
+    out = lookupIndexesOf(table);
     // Sort indexes, one per grid column, on the grids the user can sort by a title click.
     const bool sortable = ((equalsIgnoreCaseAscii(table, "ZELT") || equalsIgnoreCaseAscii(table, "BDS")) &&
                            (copy == Copy::Live || copy == Copy::Archive)) ||
@@ -202,6 +203,16 @@ std::vector<IndexDef> indexesOf(Copy copy, std::string_view table) {
             if (f.grid) out.push_back({std::string(f.name) + "1", {f.name}});
     }
     return out;
+}
+
+std::vector<IndexDef> lookupIndexesOf(std::string_view table) {
+    // The archive move narrows a master to one person by his link key.
+    if (isMasterTable(table)) return {{"zelt_Sv", {"Sv"}}};
+    return {};
+}
+
+bool isLookupIndexName(std::string_view name) {
+    return name.size() > 5 && equalsIgnoreCaseAscii(name.substr(0, 5), "zelt_");
 }
 
 const std::vector<BatchPair>& batchPairs() {

@@ -48,6 +48,11 @@ struct IndexDef {
 };
 // The secondary indexes the table file of that copy and table carries.
 std::vector<IndexDef> indexesOf(Copy copy, std::string_view table);
+// The store's own lookup indexes of a table, in every copy: not index names of the registry (no
+// order can be chosen by them), and added to an existing file that lacks them when it opens.
+std::vector<IndexDef> lookupIndexesOf(std::string_view table);
+// Whether `name` is one of the store's own lookup index names.
+bool isLookupIndexName(std::string_view name);
 
 // Batch-append objects BatchMove1..10: each moves records of a live table into its archive.
 struct BatchPair {

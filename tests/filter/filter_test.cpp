@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <new>
@@ -438,6 +439,42 @@ TEST(FilterNecessary, ImpliedConditionsOfEachTest) {
     };
     for (const NecessaryCase& c : cases)
         EXPECT_EQ(describe(Filter::parse(c.filter, resolve).necessaryConditions()), c.conditions) << c.filter;
+}
+
+// The number equalities a store may narrow by: only "=" on a number field, never a date or a text
+// read as a number, and every record matched has exactly that value.
+TEST(FilterNecessary, NumberEqualitiesOnlyOfNumberFields) {
+    struct Case {
+        const char* filter;
+        const char* equalities;
+    };
+    const Case cases[] = {
+        {"(L=5)", "L=5"},
+        {"(L=-2)", "L=-2"},
+        {"(L<>5)", ""},
+        {"(L>=5)", ""},
+        {"(L=Null)", ""},
+        {"(NKDN=5)", ""},
+        {"(DR='01.02.2000')", ""},
+        {"(F='a')and(L=12)and(DKDN<>Null)", "L=12"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        std::string got;
+        for (const NumberEquality& e : Filter::parse(c.filter, resolve).numberEqualities()) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%s=%g", kFields[e.field].name, e.number);
+            got += (got.empty() ? "" : ";") + std::string(buf);
+        }
+        EXPECT_EQ(got, c.equalities) << c.filter;
+    }
+    const Filter f = Filter::parse("(L=3)", resolve);
+    for (const char* r : {"L=3", "L=4", "F=x"}) {
+        const FakeRow row(r);
+        if (f.matches(row)) {
+            EXPECT_EQ(row.field(5).number, 3) << r;
+        }
+    }
 }
 
 // Every record a filter matches meets the conditions it implies.

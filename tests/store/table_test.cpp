@@ -1384,5 +1384,75 @@ TEST(TableSetLifetime, DestroyingTheSetWithLinkedTablesIsSafe) {
         ::testing::ExitedWithCode(0), "");
 }
 
+// ---------------------------------------------------------------------------------------------
+// What the store answers itself: the link-key lookup index, counts and narrowing by a number
+
+TEST_F(StoreTest, LinkKeyLookupIndexIsAddedToAFileWithoutItWhenItCanBeWritten) {
+    const auto lookupIndexes = [&] {
+        RawFile raw(fileOf(1));
+        return raw.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'zelt_Sv'");
+    };
+    EXPECT_EQ(lookupIndexes(), "1");  // a new file has it
+    RawFile(fileOf(1)).exec("DROP INDEX zelt_Sv");
+    Table& z = t(1);
+    {
+        // Held by another program: the file opens and works without the index.
+        RawFile holder(fileOf(1));
+        holder.exec("BEGIN IMMEDIATE");
+        z.open();
+        EXPECT_EQ(z.recordCount(), 0);
+        holder.exec("ROLLBACK");
+    }
+    EXPECT_EQ(lookupIndexes(), "0");
+    z.close();
+    z.open();
+    EXPECT_EQ(lookupIndexes(), "1");
+    // The store's own index is no order of the registry.
+    EXPECT_THROW(z.setIndexName("zelt_Sv"), EngineError);
+    EXPECT_EQ(z.indexName(), "");
+}
+
+// Counts of a list the table has not read whole agree with walking it, whatever the filter, and a
+// number the filter compares with is found also where a foreign program stored it as a text.
+TEST_F(StoreTest, CountsAndNumberNarrowingAgreeWithTheWalk) {
+    Table& z = t(1);
+    z.open();
+    for (const char* f : {"Антонов", "Борисов", "Васин", "Гусев"}) add(z, {{"F", f}, {"Zan", "Школа"}});
+    z.close();
+    {
+        RawFile raw(fileOf(1));
+        raw.exec("UPDATE ZELT SET Sv = 7 WHERE F = 'Антонов'");
+        raw.exec("UPDATE ZELT SET Sv = '7 дом' WHERE F = 'Борисов'");  // read as 7
+        raw.exec("UPDATE ZELT SET Sv = 'семь' WHERE F = 'Васин'");     // read as 0
+        raw.exec("UPDATE ZELT SET Sv = 8, Zan = NULL WHERE F = 'Гусев'");
+    }
+    z.open();
+    struct Case {
+        const char* filter;
+        Strings shown;
+    };
+    const Case cases[] = {
+        {"", {"Антонов", "Борисов", "Васин", "Гусев"}},
+        {"Sv=7", {"Антонов", "Борисов"}},
+        {"Sv=0", {"Васин"}},
+        {"(Sv=8)and(Zan=Null)", {"Гусев"}},
+        {"(Zan='Школа')and(Sv=7)", {"Антонов", "Борисов"}},
+        {"Zan<>Null", {"Антонов", "Борисов", "Васин"}},
+        {"Sv=9", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        z.setFilterText(c.filter);
+        z.setFiltered(true);
+        EXPECT_EQ(z.recordCount(), static_cast<int>(c.shown.size()));  // counted before any walk
+        EXPECT_EQ(z.eof(), c.shown.empty());
+        if (!c.shown.empty()) {
+            EXPECT_EQ(z.asText("F"), c.shown.front());
+        }
+        EXPECT_EQ(walk(z, "F"), c.shown);
+        EXPECT_EQ(z.recordCount(), static_cast<int>(c.shown.size()));
+    }
+}
+
 }  // namespace
 }  // namespace zelt::store::testing
