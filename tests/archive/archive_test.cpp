@@ -23,6 +23,20 @@ protected:
 
     void seed(int table, const std::vector<Fields>& records) { testing::seedRecords(dir.path(), table, records); }
     std::string run(const std::string& script) { return testing::runScript(dir.path(), script); }
+    // How many records the minors' live and archive table objects `numbers` hold as stored, with
+    // every master link lifted.
+    std::vector<int> storedCounts(std::initializer_list<int> numbers) {
+        store::Session s(dir.path());
+        s.addPassword(app::kTablePassword);
+        store::TableSet tables(s);
+        for (int n = 1; n <= 8; ++n) tables.dataSource(n).setEnabled(false);
+        std::vector<int> out;
+        for (int n : numbers) {
+            tables.table(n).open();
+            out.push_back(tables.table(n).recordCount());
+        }
+        return out;
+    }
 
     // Three minors; the second has two court proceedings, one prevention record and a note.
     void seedMinors() {
@@ -184,20 +198,8 @@ TEST_F(ArchiveTest, FailureInTheMiddleOfAMoveLosesNothing) {
     EXPECT_EQ(moved,
               "error: Файл Arxiv\\PIR\\PIR.db повреждён или не является таблицей банка данных\n"
               "error: Файл Arxiv\\PIR\\PIR.db повреждён или не является таблицей банка данных\n");
-    store::Session s(dir.path());
-    s.addPassword(app::kTablePassword);
-    store::TableSet tables(s);
-    for (int n = 1; n <= 8; ++n) tables.dataSource(n).setEnabled(false);
-    const auto count = [&tables](int n) {
-        tables.table(n).open();
-        return tables.table(n).recordCount();
-    };
     // Everything is still live; what the archive got before the failure are copies.
-    EXPECT_EQ(count(1), 3);
-    EXPECT_EQ(count(2), 3);
-    EXPECT_EQ(count(4), 1);
-    EXPECT_EQ(count(5), 1);
-    EXPECT_EQ(count(6), 2);
+    EXPECT_EQ(storedCounts({1, 2, 4, 5, 6}), (std::vector<int>{3, 3, 1, 1, 2}));
     EXPECT_TRUE(std::filesystem::exists(dir / "ZELT/2.vrk"));
 }
 
@@ -209,20 +211,7 @@ TEST_F(ArchiveTest, AMoveCutShortIsUndoneAtTheNextStart) {
     // The program started again: the copies the failed move made are taken back, and he is live.
     EXPECT_EQ(run("stop\n"), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "intent.jrn"));
-    store::Session s(dir.path());
-    s.addPassword(app::kTablePassword);
-    store::TableSet tables(s);
-    for (int n = 1; n <= 7; ++n) tables.dataSource(n).setEnabled(false);
-    const auto count = [&tables](int n) {
-        tables.table(n).open();
-        return tables.table(n).recordCount();
-    };
-    EXPECT_EQ(count(1), 3);
-    EXPECT_EQ(count(2), 3);
-    EXPECT_EQ(count(4), 1);
-    EXPECT_EQ(count(5), 0);
-    EXPECT_EQ(count(6), 0);
-    EXPECT_EQ(count(7), 0);
+    EXPECT_EQ(storedCounts({1, 2, 4, 5, 6, 7}), (std::vector<int>{3, 3, 1, 0, 0, 0}));
     EXPECT_EQ(testing::readFile(dir / "ZELT/2.vrk"), "{\\rtf1 note}");
 }
 
