@@ -29,6 +29,10 @@ char32_t nextCodePoint(std::string_view s, size_t& pos) {
         cp = (cp << 6) | (cc & 0x3F);
     }
     pos += extra + 1;
+    // An overlong form, a surrogate or a value past U+10FFFF is not a character: taking it would
+    // let two byte sequences stand for the same text (or for none), so it reads as one U+FFFD.
+    static const char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0xFFFD;
     return cp;
 }
 

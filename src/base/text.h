@@ -7,7 +7,8 @@
 
 namespace zelt {
 
-// Decodes one code point from UTF-8 at `pos` and advances it; malformed bytes give U+FFFD.
+// Decodes one code point from UTF-8 at `pos` and advances it; malformed bytes, overlong forms,
+// surrogates and values past U+10FFFF give U+FFFD.
 char32_t nextCodePoint(std::string_view s, size_t& pos);
 void appendUtf8(std::string& out, char32_t cp);
 size_t codePointCount(std::string_view s);
