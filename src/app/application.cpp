@@ -3,6 +3,10 @@
 #include "app/pickers.h"
 #include "base/error.h"
 
+#include <exception>
+#include <new>
+#include <stdexcept>
+
 namespace zelt::app {
 
 namespace {
@@ -94,6 +98,17 @@ bool Application::dispatch(const std::function<void()>& handler) {
         ui_.error(e.what());
         if (main_) main_->formActivate();
     } catch (const Aborted&) {
+    } catch (const std::bad_alloc&) {
+        ui_.error("Недостаточно памяти для выполнения операции");
+        if (main_) main_->formActivate();
+    } catch (const std::exception& e) {
+        // A fault of the program itself: the clerk is told, and the program goes on with the next
+        // event instead of ending with whatever he has not yet saved.
+        ui_.error(std::string("Внутренняя ошибка программы (") + e.what() + ")");
+        if (main_) main_->formActivate();
+    } catch (...) {
+        ui_.error("Внутренняя ошибка программы");
+        if (main_) main_->formActivate();
     }
     if (main_) {
         try {

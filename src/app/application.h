@@ -35,8 +35,9 @@ public:
     // The names of the windows, in the order they were created.
     const std::vector<std::string>& forms() const { return forms_; }
 
-    // Runs a handler as the event dispatcher does: an engine error shows the standard error box and
-    // ends the handler (steps already done stay done); a refusal ends it silently. False if it failed.
+    // Runs a handler as the event dispatcher does: an engine error, or any other exception the
+    // handler lets through, shows the standard error box and ends the handler (steps already done
+    // stay done); a refusal ends it silently. False if it failed.
     bool dispatch(const std::function<void()>& handler);
 
 private:

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
+
 namespace zelt {
 namespace {
 
@@ -131,6 +135,28 @@ TEST_F(StartupTest, FailedStepShowsTheErrorSkipsTheRestAndTheProgramRuns) {
     a.mainWindow().tables().dataSource(9).setEnabled(false);
     a.mainWindow().table(10).open();
     EXPECT_EQ(column(a, 10, "L"), (std::vector<std::string>{"99"}));
+}
+
+TEST_F(StartupTest, AnyExceptionInAHandlerShowsTheErrorBoxAndTheProgramGoesOn) {
+    app::Application a(dir.path(), ui, clock);
+    a.start();
+    ui.shown.clear();
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[] { throw std::out_of_range("map::at"); }, "error: Внутренняя ошибка программы (map::at)"},
+        {[] { throw std::bad_alloc(); }, "error: Недостаточно памяти для выполнения операции"},
+        {[] { throw 42; }, "error: Внутренняя ошибка программы"},
+    };
+    for (const auto& [handler, shown] : cases) {
+        ui.shown.clear();
+        EXPECT_FALSE(a.dispatch(handler));
+        ASSERT_FALSE(ui.shown.empty());
+        EXPECT_EQ(ui.shown[0], shown);
+        EXPECT_TRUE(a.running());
+    }
+    // The next event runs as usual.
+    ui.shown.clear();
+    EXPECT_TRUE(a.dispatch([&] { a.model().fire("N49", "Click"); }));
+    EXPECT_TRUE(ui.shown.empty()) << ui.shown[0];
 }
 
 TEST_F(StartupTest, ActivationShowsTheErrorEachTimeATableCannotOpen) {
