@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "app/age.h"
+#include "base/age.h"
 #include "app/archive_commands.h"
 #include "app/filter_commands.h"
 #include "app/report_commands.h"

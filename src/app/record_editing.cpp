@@ -1,6 +1,6 @@
 #include "app/record_editing.h"
 
-#include "app/age.h"
+#include "base/age.h"
 #include "app/cards.h"
 #include "app/main_window.h"
 #include "base/error.h"

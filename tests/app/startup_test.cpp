@@ -1,6 +1,6 @@
 // Start-up and shutdown: the age rule, the refresh of every minor's and child's age, link keys and
 // note files on the way, activation opening the always-open tables, and failures skipping steps.
-#include "app/age.h"
+#include "base/age.h"
 #include "app/application.h"
 #include "base/date.h"
 #include "store/table_set.h"
@@ -31,7 +31,7 @@ TEST(AgeRule, WholeYearsOf365QuarterDays) {
     };
     for (const Case& c : cases) {
         const int birth = *c.birth ? *parseDate(c.birth) : 0;
-        EXPECT_EQ(app::ageInYears(*parseDate(c.today), birth), c.age) << c.today << " " << c.birth;
+        EXPECT_EQ(ageInYears(*parseDate(c.today), birth), c.age) << c.today << " " << c.birth;
     }
 }
 

@@ -16,14 +16,8 @@ using Lines = std::vector<std::string>;
 
 class ListFileTest : public ::testing::Test {
 protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("zelt-list-" + std::to_string(::getpid()) +
-                                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    void SetUp() override {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    zelt::testing::TempDir folder{"zelt-list"};
+    const std::filesystem::path dir = folder.path();
     void put(const std::string& name, const std::string& bytes) {
         std::ofstream(dir / name, std::ios::binary) << bytes;
     }

@@ -10,6 +10,7 @@
 
 #include "base/error.h"
 #include "reports/skeleton.h"
+#include "support/temp_dir.h"
 
 namespace zelt::reports {
 namespace {
@@ -34,14 +35,7 @@ z.extractall(sys.argv[2])
 
 class DocxTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("zelt-docx-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    zelt::testing::TempDir folder{"zelt-docx"};
 
     // Writes the document, checks the archive with Python and returns the unpacked folder.
     fs::path writeAndUnpack(const Document& doc) {
@@ -58,7 +52,7 @@ protected:
         return out;
     }
 
-    fs::path dir;
+    fs::path dir = folder.path();
 };
 
 TEST_F(DocxTest, ReportFeaturesReachTheXml) {

@@ -8,7 +8,10 @@
 #include "store/tree.h"
 #include "store/tree_init.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
+
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -29,26 +32,10 @@ inline constexpr const char* kNull = "<NULL>";
 using Strings = std::vector<std::string>;
 using Rows = std::vector<Strings>;
 
-// An empty directory of its own under the system's temporary folder, removed with everything in it.
-class TempDir {
+// Store tests make their folders as every test does.
+class TempDir : public zelt::testing::TempDir {
 public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("zelt-store-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
+    TempDir() : zelt::testing::TempDir("zelt-store") {}
 };
 
 // Direct SQLite access to one table file, bypassing the engine.

@@ -11,19 +11,11 @@
 
 namespace zelt::testing {
 
-DataDir::DataDir() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("zelt-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-    store::createTableTree(path_, app::kTablePassword);
-}
+DataDir::DataDir() { store::createTableTree(path(), app::kTablePassword); }
 
 DataDir::~DataDir() {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-    std::filesystem::remove_all(reportFolder(path_), ec);
+    std::filesystem::remove_all(reportFolder(path()), ec);
 }
 
 std::filesystem::path reportFolder(const std::filesystem::path& dir) { return dir.string() + "-reports"; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/ui_services.h"
+#include "support/temp_dir.h"
 
 #include <deque>
 #include <functional>
@@ -19,11 +20,11 @@ public:
     ~DataDir();
     DataDir(const DataDir&) = delete;
     DataDir& operator=(const DataDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
+    const std::filesystem::path& path() const { return folder_.path(); }
+    std::filesystem::path operator/(const std::string& rel) const { return path() / rel; }
 
 private:
-    std::filesystem::path path_;
+    TempDir folder_;
 };
 
 // Records dialogs as lines ("message: ...", "error: ...", "confirm C: T", "input C: P") and

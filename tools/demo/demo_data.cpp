@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/age.h"
 #include "base/date.h"
 #include "demo/demo_pools.h"
 
@@ -84,9 +85,9 @@ int addYears(int serial, int years) {
     return daySerial(year, d.month, day);
 }
 
-// The program's own age rule: whole years of 365.25 days.
+// The program's own age rule, so that a generated age is the one the program shows.
 int ageOn(int birth, int day) {
-    return static_cast<int>(std::abs(day - birth) / 365.25);
+    return static_cast<int>(ageInYears(day, birth));
 }
 
 // A birth date that makes the person `age` full years old on `day`.

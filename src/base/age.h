@@ -1,7 +1,7 @@
 // The age rule: whole 365.25-day years between the date of birth and today.
 #pragma once
 
-namespace zelt::app {
+namespace zelt {
 
 // Absolute day difference divided by 365.25, truncated, kept to its low 16 bits. A blank date of
 // birth is day 0 (30.12.1899), so it gives the years since then.
@@ -11,4 +11,4 @@ inline unsigned ageInYears(int todaySerial, int birthSerial) {
     return static_cast<unsigned>(years) & 0xFFFFu;
 }
 
-}  // namespace zelt::app
+}  // namespace zelt
