@@ -12,6 +12,7 @@
 #include "editing/record_hooks.h"
 #include "store/session.h"
 #include "store/table_set.h"
+#include "store/tree.h"
 
 #include <filesystem>
 #include <map>
@@ -19,7 +20,7 @@
 
 namespace zelt::app {
 
-inline constexpr const char* kTablePassword = "581306";
+using store::kTablePassword;
 
 class MainWindow : public editing::HookHost {
 public:

@@ -9,6 +9,10 @@
 
 namespace zelt::store {
 
+// The password every table file of the registry carries: the program supplies it when it opens
+// them, so the clerk is never asked for it.
+inline constexpr const char* kTablePassword = "581306";
+
 // Copies of a register, told apart by a directory prefix.
 enum class Copy { Live, Archive, Transfer, TransferArchive };
 

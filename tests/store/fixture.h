@@ -25,7 +25,7 @@
 
 namespace zelt::store::testing {
 
-inline constexpr const char* kPassword = "581306";
+inline constexpr const char* kPassword = store::kTablePassword;
 // How RawFile shows a NULL column.
 inline constexpr const char* kNull = "<NULL>";
 
