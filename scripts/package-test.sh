@@ -12,7 +12,7 @@ cmake --build build --target package >/dev/null
 
 work="$(mktemp -d)"
 cleanup() {
-  DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq zelt >/dev/null 2>&1 || true
+  if dpkg -s zelt >/dev/null 2>&1; then DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq zelt >/dev/null 2>&1; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -39,18 +39,33 @@ current Table1 F I
 stop
 SCRIPT
 )" || { echo "$out"; fail "zelt-script session"; }
-grep -q 'Table1.*open' <<<"$out" || { echo "$out"; fail "the minors' table did not open"; }
+grep -q '^Table1: browse, records [1-9]' <<<"$out" || { echo "$out"; fail "the minors' register did not open"; }
 
-# The desktop entry's command on a new home folder: the program runs (offscreen) in a new, empty
-# data directory until it is stopped.
+# The desktop entry's command on a new home folder: the launcher becomes the program (offscreen),
+# running in a new, empty data directory.
 command="$(sed -n 's/^Exec=//p' /usr/share/applications/zelt.desktop)"
 mkdir "$work/home"
-rc=0
-HOME="$work/home" QT_QPA_PLATFORM=offscreen timeout 10 $command >"$work/start.log" 2>&1 || rc=$?
-[ "$rc" -eq 124 ] || { cat "$work/start.log"; fail "the program did not keep running (exit $rc)"; }
+HOME="$work/home" QT_QPA_PLATFORM=offscreen $command >"$work/start.log" 2>&1 &
+pid=$!
+for _ in $(seq 100); do
+  [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = /usr/bin/zelt ] && break
+  sleep 0.1
+done
+sleep 1
 data="$work/home/Банк данных"
+[ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = /usr/bin/zelt ] || { cat "$work/start.log"; fail "the program is not running"; }
+[ "$(readlink "/proc/$pid/cwd")" = "$data" ] || fail "the program runs in $(readlink "/proc/$pid/cwd"), not in $data"
+kill "$pid"
+wait "$pid" || true
 [ -f "$data/ZELT/ZELT.db" ] && [ -f "$data/setup.vrk" ] || fail "no data directory made in $data"
-[ "$(sqlite3 "$data/ZELT/ZELT.db" 'SELECT COUNT(*) FROM ZELT')" = 0 ] || fail "the new data directory is not empty"
+out="$(cd "$data" && /usr/bin/zelt-script <<'SCRIPT'
+start
+state Table1
+stop
+SCRIPT
+)" || { echo "$out"; fail "zelt-script in the new data directory"; }
+[ "$out" = 'Table1: browse, records 0, row 0, eof, bof, filter "" off, index ""' ] ||
+  { echo "$out"; fail "the new data directory does not start empty"; }
 
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq zelt >/dev/null
 [ ! -e /usr/bin/zelt ] && [ ! -e /etc/zelt/zelt.conf ] || fail "the package left files behind"
