@@ -201,6 +201,7 @@ int takeAll(app::Application& program, ui::FormView& view, const QString& outDir
         {"settings", "TForm5", [&] { s.closePopups(); return true; }},
         {"transfer", nullptr, [&] { return s.dropMenu("N1", "N124"); }},
         {"check", nullptr, [&] { return s.dropMenu("N1", "N153"); }},
+        {"about", "TForm4", [&] { s.closePopups(); return true; }},
         {"admin", "TForm6", [&] { s.closePopups(); return true; }},
     };
     int failures = 0;
