@@ -22,8 +22,16 @@ fail() { echo "package-test: $*" >&2; exit 1; }
 for program in zelt zelt-init zelt-script zelt-start; do
   [ "$(command -v "$program")" = "/usr/bin/$program" ] || fail "$program is not installed in /usr/bin"
 done
-[ "$(/usr/bin/zelt-init --version)" = "zelt-init $version" ] || fail "zelt-init --version"
-[ "$(/usr/bin/zelt-script --version)" = "zelt-script $version" ] || fail "zelt-script --version"
+# The safety-copy restore tool is installed whenever the tree builds it.
+if [ -x build/tools/zelt-restore-backup ]; then
+  [ -x /usr/bin/zelt-restore-backup ] || fail "zelt-restore-backup is not installed in /usr/bin"
+fi
+# Every command-line tool prints the one version of the package.
+for tool in /usr/bin/zelt-*; do
+  name="$(basename "$tool")"
+  [ "$name" = zelt-start ] && continue
+  [ "$("$tool" --version)" = "$name $version" ] || fail "$name --version does not print $version"
+done
 desktop-file-validate /usr/share/applications/zelt.desktop
 [ -s /usr/share/icons/hicolor/scalable/apps/zelt.svg ] || fail "no icon"
 [ -s /usr/share/doc/zelt/copyright ] || fail "no copyright file"
