@@ -33,6 +33,23 @@ for tool in /usr/bin/zelt-*; do
   [ "$("$tool" --version)" = "$name $version" ] || fail "$name --version does not print $version"
 done
 desktop-file-validate /usr/share/applications/zelt.desktop
+# Every library the installed programs link comes from a package the package depends on, so a
+# fresh machine gets it from apt (the libraries those need come with them).
+depends="$(dpkg-query -W -f='${Depends}' zelt | sed 's/([^)]*)//g; s/|/,/g' | tr ',' '\n' | tr -d ' ')"
+for program in /usr/bin/zelt /usr/bin/zelt-*; do
+  [ "$program" = /usr/bin/zelt-start ] && continue
+  for soname in $(objdump -p "$program" | awk '/NEEDED/ {print $2}'); do
+    path="$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found {print $NF; found = 1}')"
+    # With merged /usr the package may name the library under /lib or /usr/lib.
+    owner=""
+    for candidate in "$path" "$(readlink -f "$path")" "/usr$path" "${path#/usr}"; do
+      owner="$( (dpkg -S "$candidate" 2>/dev/null || true) | awk -F: 'NR == 1 {print $1}')"
+      [ -n "$owner" ] && break
+    done
+    [ -n "$owner" ] || fail "$(basename "$program") links $soname, which no package holds"
+    grep -qxF "$owner" <<<"$depends" || fail "$(basename "$program") links $soname from $owner, not a dependency"
+  done
+done
 [ -s /usr/share/icons/hicolor/scalable/apps/zelt.svg ] || fail "no icon"
 [ -s /usr/share/doc/zelt/copyright ] || fail "no copyright file"
 
