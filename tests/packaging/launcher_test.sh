@@ -84,6 +84,17 @@ check "the error names the data directory" grep -q "Не удаётся созд
 check "the program is not started" [ ! -s "$STARTED_IN" ]
 check "nothing is left in the home folder" [ -z "$(ls -A "$locked")" ]
 
+# A file where the data directory should be: an error naming it, the file untouched.
+home3="$root/home3"
+mkdir "$home3"
+echo "не каталог" >"$home3/Банк данных"
+rc=0
+run "$home3" || rc=$?
+check "a file in the directory's place fails the start" [ "$rc" -eq 1 ]
+check "the error names the data directory" grep -q "Не удаётся открыть каталог данных «$home3/Банк данных»" "$root/err"
+check "the file stays as it was" [ "$(cat "$home3/Банк данных")" = "не каталог" ]
+check "the program is not started" [ ! -s "$STARTED_IN" ]
+
 # zelt-init failing midway (here after it made the whole tree): no directory is left that a
 # later start would take for a complete one, and the program is not started.
 cat >"$root/failing-init" <<FAILING
