@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The desktop entry's launcher: a new data directory on first use (complete, empty, list files in
 # place), an existing one used as it stands, the data directory line of the configuration file, a
-# file standing where the directory should be, and first starts that fail (no permission, zelt-init failing) leaving no half-made directory.
+# file standing where the directory should be, and first starts that fail (no permission,
+# zelt-init failing) leaving no half-made directory.
 #   launcher_test.sh LAUNCHER ZELT-INIT
 # The desktop program is stood in for by a script that notes the directory it was started in.
 set -uo pipefail
