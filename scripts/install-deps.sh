@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsqlite3-dev libgtest-dev sqlite3 libjpeg-dev zlib1g-dev
           qt6-base-dev libgl-dev fonts-dejavu-core qt6-translations-l10n
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          desktop-file-utils optipng)
 # The word processor, the .docx reader and the PDF text reader that vouch for the reports in the
 # tests; without their recommended packages LibreOffice installs in a fraction of the time and
 # converts all the same.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds from scratch if needed, fuzzes the note reader for half a minute, runs the desktop program
-# under a random user with the sanitizers, then runs every test.
+# under a random user with the sanitizers, runs every test, then builds the Debian package, installs it,
+# runs the installed programs and removes it again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
@@ -8,4 +9,6 @@ bash scripts/build.sh
 bash scripts/fuzz.sh 30
 # The desktop program under a random user, with the sanitizers.
 bash scripts/monkey.sh 45 3
-cd build && ctest --output-on-failure -j"$(nproc)"
+(cd build && ctest --output-on-failure -j"$(nproc)")
+# The package as a commission installs it.
+bash scripts/package-test.sh

@@ -1,12 +1,14 @@
-// zelt-init: creates a complete empty table tree in a data directory, and with --demo fills it
-// with generated registers, pick lists, phrase lists and note files.
+// zelt-init: creates a complete empty table tree in a data directory with every list file in place
+// (empty), and with --demo fills it with generated registers, pick lists, phrase lists and note files.
 #include "app/clock.h"
 #include "app/main_window.h"
 #include "base/date.h"
 #include "base/error.h"
 #include "demo/demo_data.h"
 #include "init/demo_writer.h"
+#include "init/list_files.h"
 #include "store/tree_init.h"
+#include "version_option.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +19,8 @@ namespace {
 
 int usage() {
     std::cerr << "usage: zelt-init [--demo] [--minors N] [--families N] [--others N] [--institutions N]\n"
-                 "                 [--seed S] [--today DD.MM.YYYY] DIR\n";
+                 "                 [--seed S] [--today DD.MM.YYYY] DIR\n"
+                 "       zelt-init --version\n";
     return 2;
 }
 
@@ -25,6 +28,7 @@ int usage() {
 
 int main(int argc, char** argv) {
     using namespace zelt;
+    if (printedVersion(argc, argv, "zelt-init")) return 0;
     bool demoData = false;
     demo::Sizes sizes;
     unsigned seed = 1;
@@ -66,6 +70,9 @@ int main(int argc, char** argv) {
                       << c.details << " подчинённых записей, " << c.notes << " файлов оперативной информации, "
                       << c.listFiles << " файлов списков\n";
         }
+        // The lists the demo does not fill, and all of them in an empty directory, are there to edit
+        // before the first start.
+        init::createEmptyListFiles(dir);
     } catch (const EngineError& e) {
         std::cerr << "zelt-init: " << e.what() << "\n";
         return 1;
