@@ -33,8 +33,11 @@ fs::path relativeOf(const std::string& stored) {
 }
 
 // The name of a copy's file as the messages show it: Backup\<copy>\<stored name>.
+std::string shownName(const std::string& copyName, const std::string& stored) {
+    return std::string(kSafetyCopyFolder) + "\\" + copyName + "\\" + stored;
+}
 std::string shownName(const fs::path& copyDir, const std::string& stored) {
-    return std::string(kSafetyCopyFolder) + "\\" + copyDir.filename().string() + "\\" + stored;
+    return shownName(copyDir.filename().string(), stored);
 }
 
 // A file operation's failure worded as the table files' failures are; reading and writing differ
@@ -174,11 +177,13 @@ void writeManifest(const fs::path& dir, const std::string& stamp, const std::str
     syncPath(path, false, name);
 }
 
-void copyTableFile(const fs::path& dataDir, const fs::path& copyDir, const std::string& stored, Contents& written) {
+// `copyName` is the name the copy will have once whole, the one the user is told.
+void copyTableFile(const fs::path& dataDir, const fs::path& copyDir, const std::string& copyName,
+                   const std::string& stored, Contents& written) {
     const fs::path source = resolvePath(dataDir, stored);
     std::error_code ec;
     if (!fs::exists(source, ec)) return;  // nothing to keep; the command reports the missing file
-    const std::string destName = shownName(copyDir, stored);
+    const std::string destName = shownName(copyName, stored);
     const fs::path dest = copyDir / relativeOf(stored);
     makeDirs(dest.parent_path(), destName);
     sql::Connection from(source.string(), false, stored);
@@ -188,13 +193,14 @@ void copyTableFile(const fs::path& dataDir, const fs::path& copyDir, const std::
     written.tableFiles.push_back(stored);
 }
 
-void copyNoteFolder(const fs::path& dataDir, const fs::path& copyDir, const std::string& folder, Contents& written) {
+void copyNoteFolder(const fs::path& dataDir, const fs::path& copyDir, const std::string& copyName,
+                    const std::string& folder, Contents& written) {
     const fs::path source = resolvePath(dataDir, folder);
     const fs::path dest = copyDir / relativeOf(folder);
-    makeDirs(dest, shownName(copyDir, folder));
+    makeDirs(dest, shownName(copyName, folder));
     for (const fs::path& note : notesIn(source, folder)) {
         const std::string file = note.filename().string();
-        copyFileWhole(note, folder + file, dest / file, shownName(copyDir, folder + file));
+        copyFileWhole(note, folder + file, dest / file, shownName(copyName, folder + file));
     }
     written.noteFolders.push_back(folder);
 }
@@ -239,8 +245,9 @@ fs::path writeSafetyCopy(const fs::path& dataDir, const std::string& stamp, cons
     try {
         makeDirs(tmpDir, shown);
         Contents written;
-        for (const std::string& f : wanted.tableFiles) copyTableFile(dataDir, tmpDir, f, written);
-        for (const std::string& f : wanted.noteFolders) copyNoteFolder(dataDir, tmpDir, f, written);
+        const std::string copyName = finalDir.filename().string();
+        for (const std::string& f : wanted.tableFiles) copyTableFile(dataDir, tmpDir, copyName, f, written);
+        for (const std::string& f : wanted.noteFolders) copyNoteFolder(dataDir, tmpDir, copyName, f, written);
         writeManifest(tmpDir, stamp, command, written, shown);
         syncTree(tmpDir, shown);
         std::error_code ec;

@@ -24,8 +24,18 @@ void checkWritable(Session& session, const std::string& tableFile) {
     sql::Connection db =
         openTableFile(resolvePath(session.dataDir(), tableFile), tableFile, layoutOfFile(tableFile), check);
     session.unlock(tableFile, check);
-    // A write lock is what emptying needs; a read-only file or one another program writes refuses it.
+    // SQLite opens a file it may not write read only, without a word.
+    if (sqlite3_db_readonly(db.handle(), "main") == 1)
+        throw sql::Failure(SQLITE_READONLY, sql::Cause::ReadOnly, tableFile);
+    // A write lock and a page written and given back: what emptying needs, refused by a file
+    // another program writes or that cannot take a write.
     db.exec("BEGIN IMMEDIATE");
+    try {
+        db.exec("UPDATE zelt_meta SET value = value WHERE key = 'format'");
+    } catch (const EngineError&) {
+        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
     db.exec("ROLLBACK");
 }
 
