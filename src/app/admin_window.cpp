@@ -66,6 +66,16 @@ void AdminWindow::clear(const ClearButton& button) {
     store::TableSet& tables = main_.tables();
     store::settlePendingIntent(tables);
     const std::vector<int> group = tablesOf(button);
+    // Closing posts a record being edited; posted first, it is in the copy too.
+    for (int n : group) {
+        store::Table& t = tables.table(n);
+        if (t.state() == store::Table::State::Edit || t.state() == store::Table::State::Insert) {
+            if (t.modified())
+                t.post();
+            else
+                t.cancel();
+        }
+    }
     // The copy comes first: when it cannot be written the command changes nothing.
     store::writeSafetyCopy(tables.session().dataDir(), stampOf(main_.clock()), button.caption, group);
     for (int n : group) tables.table(n).close();

@@ -364,6 +364,12 @@ TEST(ClearButtons, TheRestoreToolUndoesAClearRecordForRecord) {
     EXPECT_EQ(emptied(dir.path()), std::vector<int>{});
     EXPECT_EQ(testing::runScript(dir.path(), "table Table1 open\ndump Table1\ntable Table2 open\ndump Table2\n"), before);
 
+    // A record being edited when the button is pressed is stored before the copy is taken.
+    testing::runScript(dir.path(), "time 09:20:00\ntable Table1 first\ntable Table1 edit\nfield Table1 F Исправленный\nclick Button2\n");
+    runTool({dir.path().string(), "2006-06-01 09-20-00 Очистить таблицу несовершеннолетних"}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(testing::runScript(dir.path(), "dump Table1 F\n").find("Исправленный\n"), std::string::npos);
+
     // A folder that is not a copy is refused and nothing changes.
     fs::create_directories(dir / "Backup/чужая");
     const std::string refused = runTool({dir.path().string(), "чужая"}, status);
