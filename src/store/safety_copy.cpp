@@ -205,9 +205,9 @@ void copyNoteFolder(const fs::path& dataDir, const fs::path& copyDir, const std:
     written.noteFolders.push_back(folder);
 }
 
-// Removes what a copy cut short by a crash or a failure left behind, and the oldest whole copies
-// beyond the number kept. Best effort: a copy that cannot be removed now is removed next time.
-void pruneCopies(const fs::path& backupDir) {
+// Removes what a copy cut short by a crash left behind. Best effort: a folder that cannot be
+// removed now is removed next time, and is never taken for a copy meanwhile.
+void removeUnfinishedCopies(const fs::path& backupDir) {
     std::error_code ec;
     for (fs::directory_iterator it(backupDir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
@@ -238,7 +238,7 @@ fs::path writeSafetyCopy(const fs::path& dataDir, const std::string& stamp, cons
                          const std::vector<int>& tableObjects) {
     const Contents wanted = contentsOf(tableObjects);
     const fs::path backupDir = resolvePath(dataDir, kSafetyCopyFolder);
-    pruneCopies(backupDir);
+    removeUnfinishedCopies(backupDir);
     const fs::path finalDir = uniqueCopyDir(backupDir, stamp + " " + command);
     const fs::path tmpDir = fs::path(finalDir.string() + kTempSuffix);
     const std::string shown = std::string(kSafetyCopyFolder) + "\\" + finalDir.filename().string();
