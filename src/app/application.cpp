@@ -51,6 +51,8 @@ void Application::start() {
             if (std::string(f.name) == "TForm4") {
                 about_ = std::make_unique<AboutWindow>(model_, ui_, dataDir_);
                 about_->formCreate();
+            } else if (std::string(f.name) == "TForm6") {
+                admin_ = std::make_unique<AdminWindow>(model_, *main_);
             } else if (std::string(f.name) == "TForm7") {
                 // The progress window: one smooth bar that the transfer and the check move.
                 Control& bar = model_.add("ProgressBar1", ControlKind::ProgressBar, "TForm7");
@@ -72,6 +74,15 @@ void Application::start() {
 
 void Application::stop() {
     if (!running_) return;
+    // The windows go before the main window that owns the tables they show.
+    if (admin_) {
+        try {
+            admin_->formDestroy();
+        } catch (const EngineError& e) {
+            ui_.error(e.what());
+        }
+    }
+    admin_.reset();
     main_->formDestroy();
     settings_.reset();
     about_.reset();

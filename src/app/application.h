@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/about_window.h"
+#include "app/admin_window.h"
 #include "app/clock.h"
 #include "app/form/form_model.h"
 #include "app/main_window.h"
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<AboutWindow> about_;
     std::unique_ptr<SettingsWindow> settings_;
+    std::unique_ptr<AdminWindow> admin_;
     std::vector<std::string> forms_;
     bool running_ = false;
 };

@@ -653,4 +653,8 @@ void buildMainWindowControls(FormModel& model) {
             kStatusPanelWidths[i];
 }
 
+std::vector<GridColumn> gridColumnsOf(const std::string& grid, const store::Layout& layout) {
+    return gridColumns(grid, layout);
+}
+
 }  // namespace zelt::app

@@ -3,6 +3,10 @@
 #pragma once
 
 #include "app/form/form_model.h"
+#include "store/layout.h"
+
+#include <string>
+#include <vector>
 
 namespace zelt::app {
 
@@ -11,5 +15,9 @@ namespace zelt::app {
 // controls carry the number of their table object as data source; the operational-information
 // boxes carry the number of the master table whose note file they show.
 void buildMainWindowControls(FormModel& model);
+
+// The columns a grid of that name shows for a table of that layout: its grid fields in record
+// order with their titles and widths.
+std::vector<GridColumn> gridColumnsOf(const std::string& grid, const store::Layout& layout);
 
 }  // namespace zelt::app

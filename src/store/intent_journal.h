@@ -32,6 +32,8 @@ struct IntentAction {
         // note, [original]: the note is removed when it is empty (created empty when its record was
         // shown) or, with `original`, when it holds the same bytes (a copy the command made).
         DropNoteCopy,
+        // file: removes every record of the table file; its counter, indexes and password stay.
+        Empty,
     };
     Kind kind;
     std::vector<std::string> args;

@@ -74,6 +74,13 @@ void runTableAction(Session& session, const IntentAction& a) {
             st.run();
             break;
         }
+        case IntentAction::Kind::Empty: {
+            // The counter in sqlite_sequence is not reset: a later record never takes the number,
+            // and so the note file, of a removed one.
+            sql::Statement st(db, "DELETE FROM " + table);
+            st.run();
+            break;
+        }
         default: break;
     }
 }
@@ -166,7 +173,8 @@ void runIntentActions(Session& session, const std::vector<IntentAction>& actions
         switch (a.kind) {
             case IntentAction::Kind::DropAppended:
             case IntentAction::Kind::Delete:
-            case IntentAction::Kind::Blank: runTableAction(session, a); break;
+            case IntentAction::Kind::Blank:
+            case IntentAction::Kind::Empty: runTableAction(session, a); break;
             default: runNoteAction(session, a);
         }
     }

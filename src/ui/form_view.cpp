@@ -141,7 +141,10 @@ void FormView::buildWindow(const Control& form) {
         const std::string name = form.name;
         dialog->onUserClose = [this, name] { userClosedForm(name); };
         windows_[form.name] = dialog;
-        buildContainer(form.name, dialog, true);
+        if (form.name == "TForm6")
+            buildButtonColumnWindow(form.name, dialog);
+        else
+            buildContainer(form.name, dialog, true);
         bool hasMenu = false;
         for (Control* c : app_.model().childrenOf(form.name)) hasMenu |= c->kind == ControlKind::Menu;
         if (hasMenu) {

@@ -81,6 +81,9 @@ private:
     void buildStatusBar(const app::Control& bar, MainFrame* frame);
     void fillStatusBar(const app::Control& bar, QStatusBar* sb);
     void buildContainer(const std::string& container, QWidget* host, bool columns);
+    // The Administrator window: its first panel a column of buttons at their width, the second the
+    // button above the grids, whose panels stand side by side, each a column of grids.
+    void buildButtonColumnWindow(const std::string& form, QWidget* host);
     QWidget* buildControl(const app::Control& c, QWidget* parent);
     QWidget* buildPageControl(const app::Control& c, QWidget* parent);
     QWidget* buildGrid(const app::Control& c, QWidget* parent);

@@ -231,6 +231,40 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
     if (!anyLarge) outer->addStretch(1);
 }
 
+void FormView::buildButtonColumnWindow(const std::string& form, QWidget* host) {
+    auto* row = new QHBoxLayout(host);
+    row->setContentsMargins(4, 4, 4, 4);
+    const auto panels = app_.model().childrenOf(form);
+    for (size_t p = 0; p < panels.size(); ++p) {
+        const Control& panel = *panels[p];
+        auto* side = new QVBoxLayout;
+        row->addLayout(side, p == 0 ? 0 : 1);
+        if (p == 0) {
+            for (const Control* b : app_.model().childrenOf(panel.name)) {
+                QWidget* w = buildControl(*b, host);
+                if (b->width > 0) w->setFixedWidth(b->width);
+                side->addWidget(w);
+            }
+            side->addStretch(1);
+            continue;
+        }
+        auto* grids = new QHBoxLayout;
+        for (const Control* c : app_.model().childrenOf(panel.name)) {
+            if (c->kind == ControlKind::Button) {
+                auto* top = new QHBoxLayout;
+                top->addStretch(1);
+                top->addWidget(buildControl(*c, host));
+                side->addLayout(top);
+            } else if (c->kind == ControlKind::Panel) {
+                auto* column = new QVBoxLayout;
+                for (const Control* g : app_.model().childrenOf(c->name)) column->addWidget(buildControl(*g, host), 1);
+                grids->addLayout(column, 1);
+            }
+        }
+        side->addLayout(grids, 1);
+    }
+}
+
 void FormView::buildStatusBar(const Control& bar, MainFrame* frame) {
     QStatusBar* sb = frame->statusBar();
     fillStatusBar(bar, sb);

@@ -1,7 +1,8 @@
-// The archive commands killed at random moments: a child zelt-script runs one command on a large
-// person, the test kills it with SIGKILL, starts the program again in the same data directory and
-// checks that the person is wholly where he was or wholly where the command puts him, in every
-// table and note file, and that the registry check finds nothing.
+// The archive commands, and a clear button of the administrator window, killed at random moments:
+// a child zelt-script runs one command on a large person (or register), the test kills it with
+// SIGKILL, starts the program again in the same data directory and checks that the person is
+// wholly where he was or wholly where the command puts him (the tables wholly as they were or
+// empty), in every table and note file, and that the registry check finds nothing.
 #include "app/main_window.h"
 #include "check/registry_check.h"
 #include "store/intent_journal.h"
@@ -234,6 +235,27 @@ std::vector<Case> cases() {
                 {{"Arxiv\\ZELT\\ZELT.db", count("ZELT", "Sv = 9"), "1", "1"},
                  {"Arxiv\\PNU\\PNU.db", count("PNU", "Sv = 9"), "2", "2"},
                  {"Arxiv\\ZELT\\7.vrk", "", "{\\rtf1 archived note}", "{\\rtf1 archived note}"}})},
+        // One group of the administrator window emptied: every table of minors and families, live
+        // and archived, empty or as it was, never some of them; the others and the notes untouched.
+        {"clear_all",
+         [](const fs::path& d) {
+             seedRegister(d, 0, {});
+             seedRegister(d, 1, {});
+             seedRegister(d, 2, {});
+             seedMaster(d, "Arxiv\\", "ZELT", {{"F", "Архивный"}}, 7);
+             seedDetails(d, "Arxiv\\", "PNU", "MeraSud", 7, kDetails);
+             seedMaster(d, "Arxiv\\", "BDS", {{"Fm", "Архивная"}}, 5);
+             seedDetails(d, "Arxiv\\", "SD", "F", 5, kDetails);
+         },
+         "", "event Label14 DblClick\nclick Button1\n",
+         {{"ZELT\\ZELT.db", count("ZELT", "1"), "3", "0"},
+          {"PNU\\PNU.db", count("PNU", "1"), std::to_string(kDetails + 6), "0"},
+          {"Arxiv\\PNU\\PNU.db", count("PNU", "1"), kD, "0"},
+          {"BDS\\BDS.db", count("BDS", "1"), "3", "0"},
+          {"Arxiv\\SD\\SD.db", count("SD", "1"), kD, "0"},
+          {"Prochie\\Prochie.DB", count("Prochie", "1"), "3", "3"},
+          {"PKOP\\PKOP.db", count("PKOP", "1"), std::to_string(kDetails + 6), std::to_string(kDetails + 6)},
+          {"ZELT\\2.vrk", "", "{\\rtf1 note of two}", "{\\rtf1 note of two}"}}},
     };
 }
 

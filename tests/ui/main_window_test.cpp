@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QLineEdit>
 #include <QTimer>
@@ -340,6 +341,80 @@ TEST_F(MainWindowTest, SmallWindowsAtTheirSizeWithTheirContent) {
     auto* picture = qobject_cast<QLabel*>(view->widget("Image1"));
     ASSERT_TRUE(picture);
     EXPECT_FALSE(picture->pixmap().isNull()) << "the About picture is shown";
+}
+
+// The Administrator window opened as the user opens it: a double click on the About window's
+// small label, beside the main window, at its size, the clear buttons in a column at their width
+// on the left, "Включить таблицы" top right, the four transfer grids in two columns.
+TEST_F(MainWindowTest, AdministratorWindowOpensFromTheAboutWindowLaidOutAsDesigned) {
+    view->showForm("TForm4", false);
+    QWidget* about = view->window("TForm4");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+    QWidget* label = view->widget("Label14");
+    ASSERT_TRUE(label);
+    QTest::mouseDClick(label, Qt::LeftButton);
+    QApplication::processEvents();
+    QWidget* w = view->window("TForm6");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    EXPECT_FALSE(w->isModal());
+    EXPECT_EQ(w->windowTitle(), QString("Администратор"));
+    EXPECT_EQ(w->size(), QSize(849, 617));
+
+    const char* const buttons[][2] = {
+        {"Button1", "Очистить всё"},
+        {"Button2", "Очистить таблицу несовершеннолетних"},
+        {"Button4", "Очистить архив несовершеннолетних"},
+        {"Button3", "Очистить таблицу родителей"},
+        {"Button5", "Очистить архив родителей"},
+        {"Button7", "Очистить таблицу прочие"},
+        {"Button8", "Очистить архив прочие"},
+        {"Button6", "Очистить перенос"},
+    };
+    const auto at = [w](QWidget* c) { return QRect(c->mapTo(w, QPoint(0, 0)), c->size()); };
+    int previousBottom = -1, left = -1;
+    for (const auto& b : buttons) {
+        auto* button = qobject_cast<QPushButton*>(view->widget(b[0]));
+        ASSERT_TRUE(button) << b[0];
+        EXPECT_EQ(button->text(), QString(b[1]));
+        EXPECT_EQ(button->width(), 250) << b[0];
+        const QRect r = at(button);
+        EXPECT_GT(r.top(), previousBottom) << b[0] << " below the one before";
+        if (left >= 0) {
+            EXPECT_EQ(r.left(), left) << b[0] << " in the one column";
+        }
+        left = r.left();
+        previousBottom = r.bottom();
+    }
+    auto* open = qobject_cast<QPushButton*>(view->widget("TForm6.BitBtn1"));
+    ASSERT_TRUE(open);
+    EXPECT_EQ(open->text(), QString("Включить таблицы"));
+    QRect grids[4];
+    for (int i = 0; i < 4; ++i) {
+        auto* grid = qobject_cast<QTableView*>(view->widget("TForm6.DBGrid" + std::to_string(i + 1)));
+        ASSERT_TRUE(grid) << i;
+        grids[i] = at(grid);
+        EXPECT_GT(grids[i].left(), left + 250) << "grids right of the buttons";
+        EXPECT_GT(grids[i].top(), at(open).bottom()) << "grids below Включить таблицы";
+        EXPECT_LE(grids[i].right(), w->width());
+        EXPECT_LE(grids[i].bottom(), w->height());
+    }
+    EXPECT_GT(at(open).left(), grids[2].left()) << "Включить таблицы at the top right";
+    EXPECT_EQ(grids[0].left(), grids[1].left());
+    EXPECT_GT(grids[1].top(), grids[0].bottom()) << "transfer minors above their archive";
+    EXPECT_EQ(grids[2].left(), grids[3].left());
+    EXPECT_GT(grids[3].top(), grids[2].bottom());
+    EXPECT_GT(grids[2].left(), grids[0].right()) << "families right of the minors";
+    EXPECT_TRUE(w->grab().save(QStringLiteral(ZELT_UI_SHOT_DIR) + "/TForm6.png"));
+
+    // The main window works beside it; its close box hides it and leaves the transfer masters open.
+    EXPECT_TRUE(view->mainWindow()->isEnabled());
+    QTest::mouseClick(open, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(app.mainWindow().table(17).active());
+    w->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(model().get("TForm6").visible);
+    EXPECT_TRUE(app.mainWindow().table(29).active());
 }
 
 // A register large enough that the panels' texts, at 8 pixels a character, are wider together

@@ -4,6 +4,7 @@
 #include "base/error.h"
 #include "reports/document.h"
 
+#include <cstdio>
 #include <sstream>
 #include <system_error>
 
@@ -138,6 +139,14 @@ bool ScriptRunner::command(const std::vector<std::string>& w, const std::string&
         clock_.target = fixedClock_.get();
         return true;
     }
+    if (verb == "time") {
+        // The time of day of the fixed clock, HH:MM:SS: what names the safety copies.
+        int h = 0, m = 0, sec = 0;
+        if (!fixedClock_ || std::sscanf(arg(1).c_str(), "%d:%d:%d", &h, &m, &sec) != 3)
+            throw EngineError("неверное время (нужно today, затем ЧЧ:ММ:СС): " + arg(1));
+        fixedClock_->setSecondOfDay(h * 3600 + m * 60 + sec);
+        return true;
+    }
     if (verb == "start") {
         if (!app_) app_ = std::make_unique<app::Application>(dataDir_, ui_, clock_);
         app_->start();
@@ -217,6 +226,27 @@ bool ScriptRunner::command(const std::vector<std::string>& w, const std::string&
         }
         const int n = t.recordCount();
         for (int r = 0; r < n; ++r) print(t.rowTexts(r, fields));
+        return true;
+    }
+    if (verb == "grid") {
+        // What a grid shows: its column titles and one line per row, or that its table is closed.
+        requireStarted();
+        const app::Control& g = app_->model().get(arg(1));
+        if (g.kind != app::ControlKind::Grid) throw EngineError(arg(1) + " не сетка");
+        store::Table& t = app_->mainWindow().table(g.dataSource);
+        if (!t.active()) {
+            out_ << g.name << ": closed\n";
+            return true;
+        }
+        std::vector<int> fields;
+        for (const app::GridColumn& c : g.columns) fields.push_back(t.fieldIndex(c.field));
+        const int n = t.recordCount();
+        out_ << g.name << ": " << n << " rows\n";
+        for (int r = 0; r < n; ++r) {
+            const std::vector<std::string> texts = t.rowTexts(r, fields);
+            for (size_t i = 0; i < texts.size(); ++i) out_ << (i ? "\t" : "  ") << texts[i];
+            out_ << "\n";
+        }
         return true;
     }
     if (verb == "state") {

@@ -40,6 +40,7 @@ private:
     public:
         const app::Clock* target = nullptr;
         int today() const override { return target->today(); }
+        int secondOfDay() const override { return target->secondOfDay(); }
     } clock_;
     std::unique_ptr<app::Application> app_;
     bool ok_ = true;
