@@ -9,6 +9,7 @@
 #include "store/tree.h"
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -627,6 +628,30 @@ void addGridTab(Builder& b, const GridTab& tab) {
 }
 
 }  // namespace
+
+std::string fieldCaption(std::string_view layout, std::string_view field) {
+    // One lookup per layout, field -> caption, from the cards and the grid tabs' registration fields.
+    using Captions = std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>>;
+    static const Captions captions = [] {
+        Captions c;
+        const auto note = [&c](int source, const char* fieldName) {
+            const Layout& l = layoutOf(source);
+            c[l.name].emplace(fieldName, captionOf(l, l.field(fieldName)));
+        };
+        for (const CardTab& card : cardTabs())
+            for (const CardGroup& g : card.groups)
+                for (const char* f : g.fields) note(g.source, f);
+        for (const GridTab& tab : gridTabs())
+            for (const SubTab& sub : tab.subTabs)
+                for (const auto* list : {&sub.fields, &sub.archiveFields})
+                    for (const SubTabField& f : *list) note(tab.source, f.field);
+        return c;
+    }();
+    const auto l = captions.find(layout);
+    if (l == captions.end()) return {};
+    const auto f = l->second.find(field);
+    return f == l->second.end() ? std::string() : f->second;
+}
 
 void buildMainWindowControls(FormModel& model) {
     Builder b(model, 45 + countOtherGridMemos());

@@ -4,6 +4,9 @@
 
 #include "app/form/form_model.h"
 
+#include <string>
+#include <string_view>
+
 namespace zelt::app {
 
 // Adds every control whose window is TForm1; the form control TForm1 must already be in `model`.
@@ -11,5 +14,9 @@ namespace zelt::app {
 // controls carry the number of their table object as data source; the operational-information
 // boxes carry the number of the master table whose note file they show.
 void buildMainWindowControls(FormModel& model);
+
+// The caption a card or grid tab shows beside field `field` of layout `layout` (ZELT, PNU, ...),
+// or "" for a field shown under no caption of its own.
+std::string fieldCaption(std::string_view layout, std::string_view field);
 
 }  // namespace zelt::app

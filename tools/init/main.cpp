@@ -2,6 +2,7 @@
 // with generated registers, pick lists, phrase lists and note files.
 #include "app/clock.h"
 #include "app/main_window.h"
+#include "app/store_messages.h"
 #include "base/date.h"
 #include "base/error.h"
 #include "demo/demo_data.h"
@@ -66,11 +67,8 @@ int main(int argc, char** argv) {
                       << c.details << " подчинённых записей, " << c.notes << " файлов оперативной информации, "
                       << c.listFiles << " файлов списков\n";
         }
-    } catch (const EngineError& e) {
-        std::cerr << "zelt-init: " << e.what() << "\n";
-        return 1;
     } catch (const std::exception& e) {
-        std::cerr << "zelt-init: " << e.what() << "\n";
+        std::cerr << "zelt-init: " << app::clerkMessage(e) << "\n";
         return 1;
     }
     return 0;
