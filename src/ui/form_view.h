@@ -81,6 +81,8 @@ private:
     void buildStatusBar(const app::Control& bar, MainFrame* frame);
     void fillStatusBar(const app::Control& bar, QStatusBar* sb);
     void buildContainer(const std::string& container, QWidget* host, bool columns);
+    // Whether a container holds groups or panels of its own.
+    bool holdsGroups(const std::string& container) const;
     QWidget* buildControl(const app::Control& c, QWidget* parent);
     QWidget* buildPageControl(const app::Control& c, QWidget* parent);
     QWidget* buildGrid(const app::Control& c, QWidget* parent);

@@ -56,6 +56,7 @@ const NavButton kNavButtons[] = {
 
 constexpr int kMaxCardColumns = 3;
 constexpr int kMemoLines = 3;
+constexpr int kButtonGap = 12;
 
 bool isInput(ControlKind k) {
     return k == ControlKind::Edit || k == ControlKind::ComboBox || k == ControlKind::Memo;
@@ -128,6 +129,12 @@ void placeBlocks(QVBoxLayout* outer, const std::vector<QWidget*>& blocks, int ma
 
 // ------------------------------------------------------------------------------------ containers
 
+bool FormView::holdsGroups(const std::string& container) const {
+    for (const Control* c : app_.model().childrenOf(container))
+        if (c->kind == ControlKind::GroupBox || c->kind == ControlKind::Panel) return true;
+    return false;
+}
+
 std::string FormView::captionFor(const Control& c) const {
     if (!c.caption.empty()) return c.caption;
     if (c.dataSource <= 0 || c.field.empty() || !app_.running()) return {};
@@ -187,6 +194,12 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
             anyLarge = true;
             continue;
         }
+        if (c.kind == ControlKind::GroupBox && holdsGroups(c.name)) {
+            // A heading over groups of its own (the mother, the father) spans the row.
+            endBlocks();
+            outer->addWidget(buildControl(c, host));
+            continue;
+        }
         if (c.kind == ControlKind::GroupBox || c.kind == ControlKind::Panel) {
             endForm();
             blocks.push_back(buildControl(c, host));
@@ -219,6 +232,7 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
             // Buttons next to each other share a row.
             if (!buttonRow) {
                 buttonRow = new QHBoxLayout;
+                buttonRow->setSpacing(kButtonGap);  // buttons that touch read as one
                 buttonRow->addStretch(1);
                 form->addRow(buttonRow);
             }
@@ -365,7 +379,8 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
     }
     case ControlKind::GroupBox: {
         auto* box = new QGroupBox(toQt(c.caption), parent);
-        buildContainer(name, box, false);
+        // Its own groups side by side, its fields one under the other.
+        buildContainer(name, box, holdsGroups(name));
         new EventTap(box, [this, name](QEvent* e) {
             if (e->type() == QEvent::MouseButtonDblClick) fire(name, "DblClick");
             return false;
