@@ -15,6 +15,7 @@
 
 class QAction;
 class QButtonGroup;
+class QFormLayout;
 class QMainWindow;
 class QMenu;
 class QStatusBar;
@@ -81,6 +82,7 @@ private:
     void buildStatusBar(const app::Control& bar, MainFrame* frame);
     void fillStatusBar(const app::Control& bar, QStatusBar* sb);
     void buildContainer(const std::string& container, QWidget* host, bool columns);
+    void addCaptionedRow(QFormLayout* form, QWidget* label, QWidget* field, app::ControlKind kind);
     // Whether a container holds groups or panels of its own.
     bool holdsGroups(const std::string& container) const;
     QWidget* buildControl(const app::Control& c, QWidget* parent);

@@ -2,6 +2,7 @@
 #include "ui/form_view.h"
 
 #include "app/jpeg_image.h"
+#include "app/main_window_layout.h"
 #include "store/table.h"
 #include "ui/grid_model.h"
 #include "ui/qt_text.h"
@@ -140,13 +141,28 @@ std::string FormView::captionFor(const Control& c) const {
     if (c.dataSource <= 0 || c.field.empty() || !app_.running()) return {};
     try {
         const store::Layout& layout = app_.mainWindow().table(c.dataSource).layout();
+        // The caption the card shows the field under (the memo boxes under the detail grids show
+        // the fields of the card's detail groups), else a label the layout gives: a bare field name
+        // means nothing to the user.
+        const std::string onCard = app::fieldCaption(layout.name, c.field);
+        if (!onCard.empty()) return onCard;
         const int i = layout.indexOf(c.field);
-        // Only a label the layout gives: a bare field name means nothing to the user.
         const char* label = i >= 0 ? layout.fields[static_cast<size_t>(i)].label : nullptr;
         if (label && *label) return label;
     } catch (const std::exception&) {
     }
     return {};
+}
+
+// A memo box takes the whole width of its form under its caption, so a long caption beside it never
+// leaves it a sliver of a line; other entries sit beside theirs.
+void FormView::addCaptionedRow(QFormLayout* form, QWidget* label, QWidget* field, ControlKind kind) {
+    if (kind != ControlKind::Memo) {
+        form->addRow(label, field);
+        return;
+    }
+    form->addRow(label);
+    form->addRow(field);
 }
 
 // Lays out the children of a container in model order: runs of captioned fields as forms, groups
@@ -211,8 +227,7 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
             QWidget* label = buildControl(c, run);
             const Control* next = i + 1 < children.size() ? children[i + 1] : nullptr;
             if (next && isInput(next->kind)) {
-                QWidget* field = buildControl(*next, run);
-                form->addRow(label, field);
+                addCaptionedRow(form, label, buildControl(*next, run), next->kind);
                 ++i;
             } else {
                 form->addRow(label);
@@ -226,7 +241,7 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
                 auto* label = new QLabel(toQt(caption), run);
                 label->setTextFormat(Qt::PlainText);
                 items_[c.name].buddy = label;
-                form->addRow(label, field);
+                addCaptionedRow(form, label, field, c.kind);
             }
         } else if (c.kind == ControlKind::Button) {
             // Buttons next to each other share a row.

@@ -34,6 +34,19 @@ protected:
         model().changed(model().get("PageControl1"));
         QApplication::processEvents();
     }
+    // Chooses the sub-tab of that caption on grid tab `sheet`.
+    void showSubTab(const char* sheet, const char* caption) {
+        for (const auto& c : model().controls()) {
+            if (c->kind != app::ControlKind::TabSheet || c->caption != caption) continue;
+            const app::Control& pages = model().get(c->parent);
+            if (pages.parent != sheet) continue;
+            model().setText(pages.name, c->name);
+            model().changed(pages);
+            QApplication::processEvents();
+            return;
+        }
+        ADD_FAILURE() << "no sub-tab " << caption << " on " << sheet;
+    }
     // The card control showing `field` of table object `source`.
     QWidget* entryOf(int source, const char* field) {
         for (const auto& c : model().controls())
@@ -121,6 +134,73 @@ TEST_F(CardLayoutTest, FamilyCardArchiveButtonsStandApart) {
         for (size_t j = i + 1; j < buttons.size(); ++j) {
             const QRect a = rectOf(buttons[i]), b = rectOf(buttons[j]);
             EXPECT_FALSE(a.adjusted(-4, -4, 4, 4).intersects(b)) << i << " and " << j << " keep a gap between them";
+        }
+    }
+}
+
+TEST_F(CardLayoutTest, MemoBoxesTakeTheWidthTheirGroupHasRoomFor) {
+    const struct {
+        const char* command;
+        const char* sheet;
+    } tabs[] = {{"N49", "TabSheet2"}, {"N50", "TabSheet4"}, {"N152", "TabSheet24"}, {"N154", "TabSheet31"},
+                };
+    int seen = 0, cardMemos = 0;
+    for (const auto& c : model().controls())
+        for (const auto& t : tabs)
+            if (c->kind == app::ControlKind::Memo && sheetOf(*c) == t.sheet) ++cardMemos;
+    for (const auto& t : tabs) {
+        show(t.command, t.sheet);
+        for (const auto& c : model().controls()) {
+            if (c->kind != app::ControlKind::Memo || sheetOf(*c) != t.sheet) continue;
+            QWidget* memo = view->widget(c->name);
+            if (!memo || !memo->isVisibleTo(view->mainWindow())) continue;
+            // The whole width of the block of fields it lies in, not what a caption beside it leaves.
+            const int room = memo->parentWidget()->contentsRect().width();
+            EXPECT_GE(memo->width(), room - 2) << c->name << " on " << t.sheet << ": " << memo->width() << " of " << room;
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, cardMemos) << "every memo box of the cards is shown";
+    show("N49", "TabSheet2");
+    EXPECT_GE(view->widget("DBMemo1")->width(), 250) << "the court's article memo";
+}
+
+TEST_F(CardLayoutTest, MemoBoxesUnderTheDetailGridsSayWhichFieldEachShows) {
+    const struct {
+        const char* command;
+        const char* sheet;
+        const char* subTab;
+        std::vector<std::pair<const char*, const char*>> memos;  // memo box, caption above it
+    } cases[] = {
+        {"N49", "TabSheet1", "Привлечение к ответственности судом", {{"DBMemo11", "Статья"}, {"DBMemo12", "Дополнительные обязанности"}}},
+        {"N49", "TabSheet1", "Привлечение к ответственности комиссией", {{"DBMemo13", "Статья"}, {"DBMemo14", "Мера"}, {"DBMemo15", "Рекомендации"}}},
+        {"N50", "TabSheet3", "Привлечение к ответственности", {{"DBMemo16", "От кого"}, {"DBMemo17", "Основания"}, {"DBMemo18", "Принятые меры"}, {"DBMemo19", "Дополнит-ные меры"}}},
+        {"N49", "TabSheet5", "Привлечение к ответственности судом", {{"DBMemo21", "Статья"}, {"DBMemo22", "Дополнительные обязанности"}}},
+        {"N154", "TabSheet30", "Привлечение к ответственности", {{"", "Основания"}}},
+    };
+    for (const auto& c : cases) {
+        show(c.command, c.sheet);
+        showSubTab(c.sheet, c.subTab);
+        for (const auto& [name, caption] : c.memos) {
+            SCOPED_TRACE(std::string(c.subTab) + " " + caption);
+            std::string memoName = name;
+            if (memoName.empty())  // the institutions' cases memo, numbered after the switched series
+                for (const auto& ctl : model().controls())
+                    if (ctl->kind == app::ControlKind::Memo && ctl->readOnly && ctl->dataSource == 43) memoName = ctl->name;
+            const app::Control& ctl = model().get(memoName);
+            EXPECT_TRUE(ctl.readOnly);
+            QWidget* memo = view->widget(memoName);
+            ASSERT_NE(memo, nullptr);
+            QLabel* label = nullptr;
+            for (QLabel* l : memo->parentWidget()->findChildren<QLabel*>())
+                if (l->text() == QString::fromUtf8(caption)) label = l;
+            ASSERT_NE(label, nullptr) << "no caption beside " << memoName;
+            // Directly above its memo box.
+            const QRect m(memo->mapTo(view->mainWindow(), QPoint(0, 0)), memo->size());
+            const QRect l(label->mapTo(view->mainWindow(), QPoint(0, 0)), label->size());
+            EXPECT_LE(l.bottom(), m.top()) << memoName;
+            EXPECT_GE(l.bottom(), m.top() - 20) << memoName;
+            EXPECT_LE(std::abs(l.left() - m.left()), 4) << memoName;
         }
     }
 }
