@@ -74,5 +74,33 @@ TEST(ClerkMessage, OtherErrorsKeepTheirText) {
     EXPECT_EQ(clerkMessage(store::StoreError(f)), "\"x\" не является числом (поле \"Nope\", таблица родителей)");
 }
 
+TEST(ClerkMessage, JournalAndCopyFailuresNameTheirFilesAndFields) {
+    const auto worded = [](store::FaultInfo f) { return clerkMessage(store::StoreError(std::move(f))); };
+    store::FaultInfo journal;
+    journal.kind = store::Fault::JournalUnknownStep;
+    journal.file = "command.journal";
+    journal.value = "frob";
+    EXPECT_EQ(worded(journal), "Журнал команды command.journal: неизвестный шаг frob");
+    journal.kind = store::Fault::JournalSystem;
+    journal.detail = "No space left on device";
+    EXPECT_EQ(worded(journal), "Журнал команды command.journal: No space left on device");
+    store::FaultInfo copy;
+    copy.kind = store::Fault::ValueDoesNotFit;
+    copy.file = "ZELT\\ZELT.db";
+    copy.layout = "ZELT";
+    copy.field = "DCcU";
+    copy.otherFile = "Arxiv\\ZELT\\ZELT.db";
+    copy.otherLayout = "ZELT";
+    copy.otherField = "DCcU";
+    EXPECT_EQ(worded(copy),
+              "Значение поля \"Дата снятия\" таблицы ZELT\\ZELT.db (таблица несовершеннолетних) не помещается в поле "
+              "\"Дата снятия\" таблицы Arxiv\\ZELT\\ZELT.db (архив несовершеннолетних)");
+    store::FaultInfo other;
+    other.kind = store::Fault::FileOther;
+    other.file = "elsewhere.db";  // no file of the table tree: named as it is
+    other.code = 21;
+    EXPECT_EQ(worded(other), "Ошибка таблицы elsewhere.db (код 21)");
+}
+
 }  // namespace
 }  // namespace zelt::app
