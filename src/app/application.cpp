@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/pickers.h"
+#include "app/store_messages.h"
 #include "base/error.h"
 
 #include <exception>
@@ -106,7 +107,7 @@ bool Application::dispatch(const std::function<void()>& handler) {
         handler();
         ok = true;
     } catch (const EngineError& e) {
-        ui_.error(e.what());
+        ui_.error(clerkMessage(e));
         if (main_) main_->formActivate();
     } catch (const Aborted&) {
     } catch (const std::bad_alloc&) {
@@ -125,7 +126,7 @@ bool Application::dispatch(const std::function<void()>& handler) {
         try {
             main_->afterEvent();
         } catch (const EngineError& e) {
-            ui_.error(e.what());
+            ui_.error(clerkMessage(e));
         }
         bool closed = false;
         for (const std::string& f : openWindows) closed = closed || !model_.get(f).visible;

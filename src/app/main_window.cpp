@@ -8,6 +8,7 @@
 #include "app/grid_rules.h"
 #include "app/main_window_layout.h"
 #include "app/registers.h"
+#include "app/store_messages.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "store/intent_recovery.h"
@@ -162,7 +163,7 @@ void MainWindow::formCreate() {
         try {
             step();
         } catch (const EngineError& e) {
-            ui_.error(e.what());
+            ui_.error(clerkMessage(e));
             return;
         } catch (const Aborted&) {
             return;
@@ -177,7 +178,7 @@ void MainWindow::formActivate() {
         try {
             table(n).open();
         } catch (const EngineError& e) {
-            ui_.error(e.what());
+            ui_.error(clerkMessage(e));
         }
     }
     activating_ = false;
@@ -189,7 +190,7 @@ void MainWindow::formDestroy() {
         try {
             table(n).close();
         } catch (const EngineError& e) {
-            ui_.error(e.what());
+            ui_.error(clerkMessage(e));
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "store/tree.h"
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -255,7 +256,7 @@ struct CardGroup {
     std::vector<const char*> fields;
     const char* noteBox = nullptr;  // operational-information box
     std::vector<Button> buttons = {};
-    bool nested = false;  // lies inside the preceding group
+    bool nested = false;  // lies inside the last group before it that is not nested itself
 };
 
 struct CardTab {
@@ -283,16 +284,19 @@ const std::vector<CardTab>& cardTabs() {
              {nullptr, "Проводимая индивидуальная работа", 4, true, {"SubProf", "DProf", "RabProf"}},
              {nullptr, "Оперативная информация", 1, false, {}, "RichEdit1"},
          }},
+        // The mother's and the father's blocks each lie together under a heading of their own.
         {"TabSheet4",
          {
-             {nullptr, nullptr, 9, true, {"Fm", "Im", "Om", "DRm", "MRm", "Dtm", "Mtm", "MRabm"}},
-             {nullptr, "Паспорт", 9, false, {"Serm", "Nomm", "DVm", "KVm"}},
-             {nullptr, "Регистрация", 9, false, {"ORm", "GRm", "URm", "DomRm", "KRm"}},
-             {"GroupBox11", "Проживание", 9, false, {"Obm", "Gm", "Um", "Dm", "Km"}},
-             {nullptr, nullptr, 9, false, {"Fo", "Io", "Oo", "DRo", "MRo", "Dto", "Mto", "MRabo"}},
-             {nullptr, "Паспорт", 9, false, {"Sero", "Nomo", "DVo", "KVo"}},
-             {"GroupBox14", "Регистрация", 9, false, {"ORo", "GRo", "URo", "DomRo", "KRo"}},
-             {"GroupBox15", "Проживание", 9, false, {"Obo", "Go", "Uo", "Do", "Ko"}},
+             {nullptr, "Мать", 9, false, {}},
+             {nullptr, nullptr, 9, true, {"Fm", "Im", "Om", "DRm", "MRm", "Dtm", "Mtm", "MRabm"}, nullptr, {}, true},
+             {nullptr, "Паспорт", 9, false, {"Serm", "Nomm", "DVm", "KVm"}, nullptr, {}, true},
+             {nullptr, "Регистрация", 9, false, {"ORm", "GRm", "URm", "DomRm", "KRm"}, nullptr, {}, true},
+             {"GroupBox11", "Проживание", 9, false, {"Obm", "Gm", "Um", "Dm", "Km"}, nullptr, {}, true},
+             {nullptr, "Отец", 9, false, {}},
+             {nullptr, nullptr, 9, false, {"Fo", "Io", "Oo", "DRo", "MRo", "Dto", "Mto", "MRabo"}, nullptr, {}, true},
+             {nullptr, "Паспорт", 9, false, {"Sero", "Nomo", "DVo", "KVo"}, nullptr, {}, true},
+             {"GroupBox14", "Регистрация", 9, false, {"ORo", "GRo", "URo", "DomRo", "KRo"}, nullptr, {}, true},
+             {"GroupBox15", "Проживание", 9, false, {"Obo", "Go", "Uo", "Do", "Ko"}, nullptr, {}, true},
              {nullptr, "Постановка на учёт", 9, false, {"DKDN", "NKDN", "OKDN", "KKDN"}},
              {nullptr, "Снятие с учёта", 9, false, {"DCcU", "OCcU", "PCcU"}, nullptr,
               {{"BitBtn2", "В архив"}, {"BitBtn3", "Архив мать"}, {"BitBtn4", "Архив отец"}}},
@@ -563,9 +567,9 @@ void addCardField(Builder& b, const std::string& parent, int source, const char*
 }
 
 void addCard(Builder& b, const CardTab& card) {
-    std::string previous;
+    std::string outer;  // the last group that is not nested
     for (const CardGroup& g : card.groups) {
-        const std::string parent = g.nested ? previous : card.sheet;
+        const std::string parent = g.nested ? outer : card.sheet;
         const std::string name = g.name ? g.name : g.caption ? b.nextGroupBox() : b.nextPanel();
         b.add(name, g.caption ? ControlKind::GroupBox : ControlKind::Panel, parent).caption =
             g.caption ? g.caption : "";
@@ -573,7 +577,7 @@ void addCard(Builder& b, const CardTab& card) {
         for (const char* field : g.fields) addCardField(b, name, g.source, field);
         if (g.noteBox) addNoteBox(b, g.noteBox, name, g.source);
         for (const Button& btn : g.buttons) b.add(btn.name, ControlKind::Button, name).caption = btn.caption;
-        previous = name;
+        if (!g.nested) outer = name;
     }
 }
 
@@ -627,6 +631,30 @@ void addGridTab(Builder& b, const GridTab& tab) {
 }
 
 }  // namespace
+
+std::string fieldCaption(std::string_view layout, std::string_view field) {
+    // One lookup per layout, field -> caption, from the cards and the grid tabs' registration fields.
+    using Captions = std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>>;
+    static const Captions captions = [] {
+        Captions c;
+        const auto note = [&c](int source, const char* fieldName) {
+            const Layout& l = layoutOf(source);
+            c[l.name].emplace(fieldName, captionOf(l, l.field(fieldName)));
+        };
+        for (const CardTab& card : cardTabs())
+            for (const CardGroup& g : card.groups)
+                for (const char* f : g.fields) note(g.source, f);
+        for (const GridTab& tab : gridTabs())
+            for (const SubTab& sub : tab.subTabs)
+                for (const auto* list : {&sub.fields, &sub.archiveFields})
+                    for (const SubTabField& f : *list) note(tab.source, f.field);
+        return c;
+    }();
+    const auto l = captions.find(layout);
+    if (l == captions.end()) return {};
+    const auto f = l->second.find(field);
+    return f == l->second.end() ? std::string() : f->second;
+}
 
 void buildMainWindowControls(FormModel& model) {
     Builder b(model, 45 + countOtherGridMemos());

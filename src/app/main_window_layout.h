@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <string>
+#include <string_view>
+
 namespace zelt::app {
 
 // Adds every control whose window is TForm1; the form control TForm1 must already be in `model`.
@@ -19,5 +22,9 @@ void buildMainWindowControls(FormModel& model);
 // The columns a grid of that name shows for a table of that layout: its grid fields in record
 // order with their titles and widths.
 std::vector<GridColumn> gridColumnsOf(const std::string& grid, const store::Layout& layout);
+
+// The caption a card or grid tab shows beside field `field` of layout `layout` (ZELT, PNU, ...),
+// or "" for a field shown under no caption of its own.
+std::string fieldCaption(std::string_view layout, std::string_view field);
 
 }  // namespace zelt::app

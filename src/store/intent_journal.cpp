@@ -1,6 +1,7 @@
 #include "store/intent_journal.h"
 
 #include "base/error.h"
+#include "store/store_error.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -50,16 +51,27 @@ std::vector<std::string> splitTabs(const std::string& line) {
     }
 }
 
-[[noreturn]] void fail(const std::string& what) { throw EngineError("Журнал команды " + std::string(IntentJournal::fileName()) + ": " + what); }
+[[noreturn]] void fail(Fault kind, const std::string& value = {}) {
+    throw fileFault(kind, IntentJournal::fileName(), {}, {}, value);
+}
+
+// A system call on the journal failed: the system's own text says why.
+[[noreturn]] void failSystem(const std::string& detail) {
+    FaultInfo f;
+    f.kind = Fault::JournalSystem;
+    f.file = IntentJournal::fileName();
+    f.detail = detail;
+    throw StoreError(std::move(f));
+}
 
 // fsync of a file or directory; a failure means the journal cannot be trusted to be on disk.
 void syncPath(const std::filesystem::path& p, bool directory) {
     const int fd = ::open(p.c_str(), directory ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
-    if (fd < 0) fail(std::strerror(errno));
+    if (fd < 0) failSystem(std::strerror(errno));
     const int rc = ::fsync(fd);
     const int err = errno;
     ::close(fd);
-    if (rc != 0) fail(std::strerror(err));
+    if (rc != 0) failSystem(std::strerror(err));
 }
 
 }  // namespace
@@ -76,10 +88,10 @@ bool IntentJournal::pending() const {
 std::optional<Intent> IntentJournal::read() const {
     if (!pending()) return std::nullopt;
     std::ifstream in(path_, std::ios::binary);
-    if (!in) fail("не удаётся прочитать");
+    if (!in) fail(Fault::JournalUnreadable);
     Intent intent;
     std::string line;
-    if (!std::getline(in, line) || line != kHeader) fail("неизвестный формат");
+    if (!std::getline(in, line) || line != kHeader) fail(Fault::JournalUnknownFormat);
     bool ended = false;
     while (std::getline(in, line)) {
         if (line == "end") {
@@ -94,13 +106,13 @@ std::optional<Intent> IntentJournal::read() const {
         else if (word == "undo" || word == "finish") {
             std::vector<std::string> parts = splitTabs(rest);
             const auto kind = kindNamed(parts[0]);
-            if (!kind) fail("неизвестный шаг " + parts[0]);
+            if (!kind) fail(Fault::JournalUnknownStep, parts[0]);
             parts.erase(parts.begin());
             (word == "undo" ? intent.undo : intent.finish).push_back({*kind, std::move(parts)});
-        } else fail("непонятная строка " + line);
+        } else fail(Fault::JournalBadLine, line);
     }
     // The journal is renamed into place whole; a journal without its end was not written by us.
-    if (!ended) fail("файл обрезан");
+    if (!ended) fail(Fault::JournalTruncated);
     return intent;
 }
 
@@ -121,7 +133,7 @@ void IntentJournal::write(const Intent& intent) {
     tmp += ".~tmp";
     {
         const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0) fail(std::strerror(errno));
+        if (fd < 0) failSystem(std::strerror(errno));
         size_t done = 0;
         while (done < text.size()) {
             const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -129,24 +141,24 @@ void IntentJournal::write(const Intent& intent) {
                 if (errno == EINTR) continue;
                 const int err = errno;
                 ::close(fd);
-                fail(std::strerror(err));
+                failSystem(std::strerror(err));
             }
             done += static_cast<size_t>(n);
         }
         const int rc = ::fsync(fd);
         const int err = errno;
         ::close(fd);
-        if (rc != 0) fail(std::strerror(err));
+        if (rc != 0) failSystem(std::strerror(err));
     }
     std::error_code ec;
     std::filesystem::rename(tmp, path_, ec);
-    if (ec) fail(ec.message());
+    if (ec) failSystem(ec.message());
     syncPath(path_.parent_path(), true);
 }
 
 void IntentJournal::remove() {
     std::error_code ec;
-    if (!std::filesystem::remove(path_, ec) && ec) fail(ec.message());
+    if (!std::filesystem::remove(path_, ec) && ec) failSystem(ec.message());
     syncPath(path_.parent_path(), true);
 }
 

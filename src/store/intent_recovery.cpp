@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "store/layout.h"
 #include "store/sqlite.h"
+#include "store/store_error.h"
 #include "store/table_file.h"
 #include "store/tree.h"
 
@@ -32,7 +33,7 @@ sql::Connection openFile(Session& session, const std::string& tableFile, const L
 }
 
 const std::string& arg(const IntentAction& a, size_t i) {
-    if (i >= a.args.size()) throw EngineError("Журнал команды: у шага недостаточно данных");
+    if (i >= a.args.size()) throw fileFault(Fault::JournalStepShort, IntentJournal::fileName());
     return a.args[i];
 }
 

@@ -2,6 +2,7 @@
 #include "store/layout.h"
 
 #include "base/error.h"
+#include "store/store_error.h"
 
 namespace zelt::store {
 
@@ -31,7 +32,7 @@ int Layout::indexOf(std::string_view fieldName) const {
 
 const FieldDef& Layout::field(std::string_view fieldName) const {
     const int i = indexOf(fieldName);
-    if (i < 0) throw EngineError("Поле \"" + std::string(fieldName) + "\" не найдено");
+    if (i < 0) throw fileFault(Fault::LayoutFieldMissing, {}, name, {}, std::string(fieldName));
     return fields[static_cast<std::size_t>(i)];
 }
 
@@ -43,7 +44,7 @@ const Layout& layoutNamed(std::string_view name) {
     for (const Layout& layout : allLayouts()) {
         if (sameName(layout.name, name)) return layout;
     }
-    throw EngineError("Неизвестная структура таблицы \"" + std::string(name) + "\"");
+    throw valueFault(Fault::UnknownLayout, std::string(name));
 }
 
 }  // namespace zelt::store

@@ -43,8 +43,8 @@ std::string shownName(const fs::path& copyDir, const std::string& stored) {
 // A file operation's failure worded as the table files' failures are; reading and writing differ
 // in what a refused access means.
 [[noreturn]] void fileFailure(int err, const std::string& name, bool reading) {
-    const sql::Cause cause = sql::causeOf(reading ? SQLITE_CANTOPEN : SQLITE_IOERR, err);
-    throw EngineError(sql::causeText(cause, name));
+    const int code = reading ? SQLITE_CANTOPEN : SQLITE_IOERR;
+    throw sql::Failure(code, sql::causeOf(code, err), name);
 }
 
 void syncPath(const fs::path& p, bool directory, const std::string& name) {
@@ -257,8 +257,12 @@ fs::path writeSafetyCopy(const fs::path& dataDir, const std::string& stamp, cons
     } catch (const EngineError& e) {
         std::error_code ignored;
         fs::remove_all(tmpDir, ignored);
-        throw EngineError("Страховая копия перед командой \"" + command + "\" не записана, команда не выполнена: " +
-                          e.what());
+        FaultInfo f;
+        f.kind = Fault::SafetyCopyNotWritten;
+        f.value = command;
+        if (const auto* cause = dynamic_cast<const StoreError*>(&e)) f.inner = std::make_shared<FaultInfo>(cause->info());
+        else f.detail = e.what();
+        throw StoreError(std::move(f));
     }
     // The newest copies are kept; the order is the stamp's, and among copies of one second the
     // order in which they were written.
@@ -272,15 +276,15 @@ fs::path writeSafetyCopy(const fs::path& dataDir, const std::string& stamp, cons
 
 SafetyCopy readSafetyCopy(const fs::path& copyDir) {
     const std::string name = copyDir.filename().string();
-    const auto notWhole = [&](const std::string& why) -> EngineError {
-        return EngineError("Папка " + copyDir.string() + " не является целой страховой копией: " + why);
+    const auto notWhole = [&](Fault kind, const std::string& what) {
+        return fileFault(kind, what, {}, {}, copyDir.string());
     };
     std::ifstream in(copyDir / kSafetyCopyManifest, std::ios::binary);
-    if (!in) throw notWhole("нет списка " + std::string(kSafetyCopyManifest));
+    if (!in) throw notWhole(Fault::SafetyCopyNoList, kSafetyCopyManifest);
     SafetyCopy copy;
     copy.dir = copyDir;
     std::string line;
-    if (!std::getline(in, line) || line != kManifestHeader) throw notWhole("список не читается");
+    if (!std::getline(in, line) || line != kManifestHeader) throw notWhole(Fault::SafetyCopyListUnreadable, kSafetyCopyManifest);
     bool ended = false;
     while (std::getline(in, line)) {
         if (line == "end") {
@@ -288,19 +292,19 @@ SafetyCopy readSafetyCopy(const fs::path& copyDir) {
             break;
         }
         const std::vector<std::string> parts = splitTab(line);
-        if (parts.size() != 2) throw notWhole("список не читается");
+        if (parts.size() != 2) throw notWhole(Fault::SafetyCopyListUnreadable, kSafetyCopyManifest);
         if (parts[0] == "stamp") copy.stamp = parts[1];
         else if (parts[0] == "command") copy.command = parts[1];
         else if (parts[0] == "table") copy.tableFiles.push_back(parts[1]);
         else if (parts[0] == "notes") copy.noteFolders.push_back(parts[1]);
-        else throw notWhole("список не читается");
+        else throw notWhole(Fault::SafetyCopyListUnreadable, kSafetyCopyManifest);
     }
-    if (!ended) throw notWhole("список оборван");
+    if (!ended) throw notWhole(Fault::SafetyCopyListCut, kSafetyCopyManifest);
     std::error_code ec;
     for (const std::string& f : copy.tableFiles)
-        if (!fs::is_regular_file(copyDir / relativeOf(f), ec)) throw notWhole("нет файла " + f);
+        if (!fs::is_regular_file(copyDir / relativeOf(f), ec)) throw notWhole(Fault::SafetyCopyFileMissing, f);
     for (const std::string& f : copy.noteFolders)
-        if (!fs::is_directory(copyDir / relativeOf(f), ec)) throw notWhole("нет папки " + f);
+        if (!fs::is_directory(copyDir / relativeOf(f), ec)) throw notWhole(Fault::SafetyCopyFolderMissing, f);
     return copy;
 }
 
@@ -335,8 +339,7 @@ std::vector<SafetyCopy> safetyCopies(const fs::path& dataDir) {
 
 void restoreSafetyCopy(const fs::path& dataDir, const fs::path& copyDir) {
     if (IntentJournal(dataDir).pending())
-        throw EngineError("В папке данных осталась незавершённая команда (" + std::string(IntentJournal::fileName()) +
-                          "): запустите программу, чтобы она её завершила, закройте её и повторите");
+        throw fileFault(Fault::CommandPending, IntentJournal::fileName());
     const SafetyCopy copy = readSafetyCopy(copyDir);
     // Every table file of the copy is checked before any is written back.
     std::vector<sql::Connection> sources;

@@ -1,6 +1,7 @@
 #include "store/session.h"
 
 #include "base/error.h"
+#include "store/store_error.h"
 #include "store/table_file.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@ void Session::setNetworkControlDir(const std::string& dir) {
     std::string plain = dir;
     while (!plain.empty() && (plain.back() == '\\' || plain.back() == '/')) plain.pop_back();
     if (!std::filesystem::is_directory(plain.empty() ? std::string("/") : plain, ec))
-        throw EngineError("Папка управления сетью не найдена: " + dir);
+        throw valueFault(Fault::NetworkDirMissing, dir);
     netDir_ = dir;
 }
 
@@ -35,7 +36,7 @@ void Session::unlock(const std::string& displayName, const std::string& storedCh
             return;
         }
     }
-    throw EngineError("Неверный пароль таблицы " + displayName);
+    throw fileFault(Fault::WrongPassword, displayName);
 }
 
 Session::Batch::Batch(Session& s) : s_(s) { ++s_.batchDepth_; }

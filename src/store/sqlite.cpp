@@ -15,66 +15,36 @@ std::optional<Cause> causeOfErrno(int sysErrno, bool opening) {
     switch (sysErrno) {
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return Cause::DiskFull;
-        case EROFS: return Cause::ReadOnly;
+        case EFBIG: return Fault::DiskFull;
+        case EROFS: return Fault::FileReadOnly;
         case EACCES:
-        case EPERM: return opening ? Cause::NoAccess : Cause::ReadOnly;
+        case EPERM: return opening ? Fault::FileNoAccess : Fault::FileReadOnly;
         case ENOENT:
-        case ENOTDIR: return opening ? std::optional<Cause>(Cause::Missing) : std::nullopt;
-        case EAGAIN: return Cause::Locked;
+        case ENOTDIR: return opening ? std::optional<Cause>(Fault::FileMissing) : std::nullopt;
+        case EAGAIN: return Fault::FileLocked;
         default: return std::nullopt;
     }
 }
 
-struct CauseWording {
-    Cause cause;
-    const char* before;  // the text before the file name
-    const char* after;   // the text after it
-};
-
-const CauseWording kWordings[] = {
-    {Cause::Missing, "Не найден файл таблицы ", ""},
-    {Cause::Locked, "Файл ", " занят другой программой"},
-    {Cause::ReadOnly, "Файл ", " недоступен для записи: файл или его папка только для чтения"},
-    {Cause::NoAccess, "Нет доступа к файлу ", ""},
-    {Cause::DiskFull, "Нет места на диске для записи файла ", ""},
-    {Cause::Damaged, "Файл ", " повреждён или не является таблицей банка данных"},
-    {Cause::KeyViolation, "Нарушение ключа в таблице ", ""},
-    {Cause::NoMemory, "Недостаточно памяти для работы с таблицей ", ""},
-    {Cause::CannotOpen, "Не удаётся открыть файл таблицы ", ""},
-    {Cause::InputOutput, "Ошибка ввода-вывода при работе с файлом ", ""},
-    {Cause::Other, "Ошибка таблицы ", ""},
-};
-
 }  // namespace
 
 Cause causeOf(int code, int sysErrno) {
-    if (code == SQLITE_IOERR_NOMEM) return Cause::NoMemory;
+    if (code == SQLITE_IOERR_NOMEM) return Fault::NoMemory;
     switch (code & 0xFF) {
         case SQLITE_BUSY:
-        case SQLITE_LOCKED: return Cause::Locked;
+        case SQLITE_LOCKED: return Fault::FileLocked;
         case SQLITE_READONLY:
-        case SQLITE_PERM: return Cause::ReadOnly;
-        case SQLITE_FULL: return Cause::DiskFull;
+        case SQLITE_PERM: return Fault::FileReadOnly;
+        case SQLITE_FULL: return Fault::DiskFull;
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
-        case SQLITE_FORMAT: return Cause::Damaged;
-        case SQLITE_CONSTRAINT: return Cause::KeyViolation;
-        case SQLITE_NOMEM: return Cause::NoMemory;
-        case SQLITE_CANTOPEN: return causeOfErrno(sysErrno, true).value_or(Cause::CannotOpen);
-        case SQLITE_IOERR: return causeOfErrno(sysErrno, false).value_or(Cause::InputOutput);
-        default: return Cause::Other;
+        case SQLITE_FORMAT: return Fault::FileDamaged;
+        case SQLITE_CONSTRAINT: return Fault::KeyViolation;
+        case SQLITE_NOMEM: return Fault::NoMemory;
+        case SQLITE_CANTOPEN: return causeOfErrno(sysErrno, true).value_or(Fault::CannotOpen);
+        case SQLITE_IOERR: return causeOfErrno(sysErrno, false).value_or(Fault::InputOutput);
+        default: return Fault::FileOther;
     }
-}
-
-std::string causeText(Cause cause, const std::string& file, int code) {
-    for (const CauseWording& w : kWordings)
-        if (w.cause == cause) {
-            std::string text = w.before + file + w.after;
-            if (cause == Cause::Other) text += " (код " + std::to_string(code) + ")";
-            return text;
-        }
-    return "Ошибка таблицы " + file;
 }
 
 Connection::Connection(const std::string& path, bool create, std::string displayName) : name_(std::move(displayName)) {

@@ -1,8 +1,8 @@
-// Thin owners of SQLite connections and statements that turn every SQLite failure into an
-// EngineError worded for the user.
+// Thin owners of SQLite connections and statements that turn every SQLite failure into a
+// StoreError telling its cause and the table file.
 #pragma once
 
-#include "base/error.h"
+#include "store/store_error.h"
 
 #include <sqlite3.h>
 
@@ -14,26 +14,29 @@ namespace zelt::store::sql {
 
 class Statement;
 
-// Why a table file could not be opened, read or written, as the user can act on it.
-enum class Cause { Missing, Locked, ReadOnly, NoAccess, DiskFull, Damaged, KeyViolation, NoMemory, CannotOpen, InputOutput, Other };
+// Why a table file could not be opened, read or written, as the user can act on it: one of the
+// file faults, FileMissing to FileOther.
+using Cause = Fault;
 
 // The cause behind SQLite's extended result `code`; `sysErrno` is the operating system's error
 // behind a failed open or I/O (0 when unknown).
 Cause causeOf(int code, int sysErrno);
 
-// The message naming table file `file` for a cause; `code` is shown only for Other.
-std::string causeText(Cause cause, const std::string& file, int code = 0);
-
-// A failure of SQLite on one table file, already worded for the user.
-class Failure : public EngineError {
+// A failure of SQLite on one table file.
+class Failure : public StoreError {
 public:
-    Failure(int code, Cause cause, const std::string& file) : EngineError(causeText(cause, file, code)), code_(code), cause_(cause) {}
-    int code() const { return code_; }
-    Cause cause() const { return cause_; }
+    Failure(int code, Cause cause, const std::string& file) : StoreError(fileFault(code, cause, file)) {}
+    int code() const { return info().code; }
+    Cause cause() const { return info().kind; }
 
 private:
-    int code_;
-    Cause cause_;
+    static FaultInfo fileFault(int code, Cause cause, const std::string& file) {
+        FaultInfo f;
+        f.kind = cause;
+        f.file = file;
+        f.code = code;
+        return f;
+    }
 };
 
 // One open database file. Closing finalises nothing on its own: statements must go first.

@@ -3,6 +3,7 @@
 #include "base/date.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "store/store_error.h"
 #include "store/table_file.h"
 #include "store/tree.h"
 
@@ -13,6 +14,21 @@
 #include <iterator>
 
 namespace zelt::store {
+namespace {
+
+// A failure of an operation of table object `t`, concerning `field` and `value` where given.
+StoreError tableFault(const Table& t, Fault kind, const std::string& field = {}, const std::string& value = {}) {
+    FaultInfo f;
+    f.kind = kind;
+    f.object = t.name();
+    f.file = t.fileName();
+    f.layout = t.layout().name;
+    f.field = field;
+    f.value = value;
+    return StoreError(std::move(f));
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Number text
@@ -224,21 +240,20 @@ Table::~Table() {
 
 int Table::fieldIndex(std::string_view field) const {
     const int i = layout_.indexOf(field);
-    if (i < 0) throw EngineError(name_ + ": поле \"" + std::string(field) + "\" не найдено");
+    if (i < 0) throw tableFault(*this, Fault::FieldMissing, {}, std::string(field));
     return i;
 }
 
 void Table::requireActive() const {
-    if (state_ == State::Inactive) throw EngineError(name_ + ": операция невозможна на закрытой таблице");
+    if (state_ == State::Inactive) throw tableFault(*this, Fault::TableClosed);
 }
 
 void Table::requireEditing(int index) const {
     requireActive();
     if (state_ != State::Edit && state_ != State::Insert)
-        throw EngineError(name_ + ": таблица не находится в режиме редактирования или вставки");
+        throw tableFault(*this, Fault::NotEditing);
     if (index >= 0 && layout_.fields[static_cast<size_t>(index)].type == FieldType::AutoInc)
-        throw EngineError(name_ + ": поле \"" + layout_.fields[static_cast<size_t>(index)].name +
-                          "\" заполняется автоматически и не может быть изменено");
+        throw tableFault(*this, Fault::CounterField, layout_.fields[static_cast<size_t>(index)].name);
 }
 
 const std::vector<Value>& Table::current() const {
@@ -325,7 +340,7 @@ void Table::resolveSortFields() {
         const bool found = owner.step() && equalsIgnoreCaseAscii(owner.columnText(0), layout_.name) &&
                            !isLookupIndexName(indexName_);
         if (!found || fields.empty())
-            throw EngineError("Индекс \"" + indexName_ + "\" не найден в таблице " + fileName_);
+            throw fileFault(Fault::IndexMissing, fileName_, layout_.name, {}, indexName_);
     }
     sortFields_ = std::move(fields);
 }
@@ -770,7 +785,7 @@ void Table::gotoBookmark(Bookmark b) {
             ids_.erase(it);
             if (at < pos_) --pos_;
         }
-        throw EngineError(name_ + ": запись не найдена");
+        throw tableFault(*this, Fault::RecordNotFound);
     }
     eof_ = bof_ = false;
     moveTo(static_cast<long>(it - ids_.begin()));
@@ -793,7 +808,7 @@ void Table::gotoRow(long row) {
     requireActive();
     checkBrowseMode();
     ensureList();
-    if (row < 0 || row >= static_cast<long>(ids_.size())) throw EngineError(name_ + ": нет записи " + std::to_string(row + 1));
+    if (row < 0 || row >= static_cast<long>(ids_.size())) throw tableFault(*this, Fault::NoRecordAt, {}, std::to_string(row + 1));
     eof_ = false;
     bof_ = row == 0;
     moveTo(row);
@@ -818,7 +833,7 @@ void Table::refresh() {
 std::vector<std::string> Table::rowTexts(int row, const std::vector<int>& fields) {
     requireActive();
     ensureList();
-    if (row < 0 || row >= static_cast<int>(ids_.size())) throw EngineError(name_ + ": нет записи " + std::to_string(row + 1));
+    if (row < 0 || row >= static_cast<int>(ids_.size())) throw tableFault(*this, Fault::NoRecordAt, {}, std::to_string(row + 1));
     const std::vector<Value>* rec = rowAt(row);
     const std::vector<Value>& values = rec ? *rec : blankRecord(layout_.fields.size());
     std::vector<std::string> out;
@@ -884,7 +899,7 @@ void Table::beginInsert() {
 void Table::post() {
     requireActive();
     if (state_ != State::Edit && state_ != State::Insert)
-        throw EngineError(name_ + ": таблица не находится в режиме редактирования или вставки");
+        throw tableFault(*this, Fault::NotEditing);
     ensureList();  // the stored record takes its place in the whole list
     if (!curLoaded_) loadCurrent();
     source_.notifyUpdateRecord();  // typed text still held by controls goes into the fields
@@ -1004,7 +1019,7 @@ void Table::writeRecord() {
     st.bind(param, static_cast<int64_t>(buf_[0].number));
     st.run();
     st.reset();
-    if (sqlite3_changes(db_.handle()) == 0) throw EngineError(name_ + ": запись была удалена другим пользователем");
+    if (sqlite3_changes(db_.handle()) == 0) throw tableFault(*this, Fault::RecordDeletedElsewhere);
 }
 
 void Table::cancel() {
@@ -1033,10 +1048,10 @@ void Table::deleteRecord() {
         return;
     }
     ensureList();
-    if (ids_.empty()) throw EngineError(name_ + ": нет записей для удаления");
+    if (ids_.empty()) throw tableFault(*this, Fault::NothingToDelete);
     if (beforeDelete) beforeDelete(*this);  // the cascade runs here; it may refuse by throwing
     ensureList();
-    if (pos_ < 0) throw EngineError(name_ + ": нет записей для удаления");
+    if (pos_ < 0) throw tableFault(*this, Fault::NothingToDelete);
     const int64_t id = ids_[static_cast<size_t>(pos_)];
     session_.beforeWrite(db_);
     deleteStmt_.reset().bind(1, id);
@@ -1074,7 +1089,7 @@ double Table::numberAt(int index) const {
     const FieldDef& f = layout_.fields[static_cast<size_t>(index)];
     if (f.type == FieldType::Alpha || f.type == FieldType::Memo) {
         const auto n = parseNumber(v.text);
-        if (!n) throw EngineError("\"" + v.text + "\" не является числом (поле " + f.name + ")");
+        if (!n) throw tableFault(*this, Fault::NotANumber, f.name, v.text);
         return *n;
     }
     return v.number;
@@ -1088,7 +1103,7 @@ int Table::dateAt(int index) const {
     const FieldDef& f = layout_.fields[static_cast<size_t>(index)];
     if (f.type == FieldType::Alpha || f.type == FieldType::Memo) {
         const auto d = parseDate(v.text);
-        if (!d) throw EngineError("\"" + v.text + "\" не является датой (поле " + f.name + ")");
+        if (!d) throw tableFault(*this, Fault::NotADate, f.name, v.text);
         return *d;
     }
     return static_cast<int>(v.number);
@@ -1120,7 +1135,7 @@ void Table::setTextAt(int index, std::string_view text) {
         case FieldType::Number: {
             if (text.find_first_not_of(' ') == std::string_view::npos) break;
             const auto n = parseNumber(text);
-            if (!n) throw EngineError("\"" + std::string(text) + "\" не является числом (поле " + f.name + ")");
+            if (!n) throw tableFault(*this, Fault::NotANumber, f.name, std::string(text));
             v.null = false;
             v.number = *n;
             break;
@@ -1128,7 +1143,7 @@ void Table::setTextAt(int index, std::string_view text) {
         case FieldType::Date: {
             if (text.find_first_not_of(' ') == std::string_view::npos) break;
             const auto d = parseDate(text);
-            if (!d) throw EngineError("\"" + std::string(text) + "\" не является датой (поле " + f.name + ")");
+            if (!d) throw tableFault(*this, Fault::NotADate, f.name, std::string(text));
             v.null = false;
             v.number = *d;
             break;
@@ -1229,7 +1244,7 @@ void Table::setMasterLink(DataSource* master, std::vector<std::string> masterFie
     }
     for (const std::string& f : masterFields) {
         const int mi = master_->table().layout().indexOf(f);
-        if (mi < 0 || layout_.indexOf(f) < 0) throw EngineError(name_ + ": поле связи \"" + f + "\" не найдено");
+        if (mi < 0 || layout_.indexOf(f) < 0) throw tableFault(*this, Fault::LinkFieldMissing, {}, f);
         masterFieldIdx_.push_back(mi);
     }
     indexName_ = detailIndex;
@@ -1320,9 +1335,17 @@ void Table::batchAppendFrom(Table& source) {
                                      codePointCount(v.text) < codePointCount(sf.type == FieldType::Alpha || sf.type == FieldType::Memo
                                                                                  ? rec[i].text
                                                                                  : std::string(v.text));
-                    if (lost || cut)
-                        throw EngineError("Значение поля " + std::string(sf.name) + " таблицы " + source.fileName_ +
-                                          " не помещается в поле " + df.name + " таблицы " + fileName_);
+                    if (lost || cut) {
+                        FaultInfo fault;
+                        fault.kind = Fault::ValueDoesNotFit;
+                        fault.file = source.fileName_;
+                        fault.layout = source.layout_.name;
+                        fault.field = sf.name;
+                        fault.otherFile = fileName_;
+                        fault.otherLayout = layout_.name;
+                        fault.otherField = df.name;
+                        throw StoreError(std::move(fault));
+                    }
                 }
                 bindValue(ins, static_cast<int>(i), df, v);
             }

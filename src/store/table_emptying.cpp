@@ -26,7 +26,7 @@ void checkWritable(Session& session, const std::string& tableFile) {
     session.unlock(tableFile, check);
     // SQLite opens a file it may not write read only, without a word.
     if (sqlite3_db_readonly(db.handle(), "main") == 1)
-        throw sql::Failure(SQLITE_READONLY, sql::Cause::ReadOnly, tableFile);
+        throw sql::Failure(SQLITE_READONLY, sql::Cause::FileReadOnly, tableFile);
     // A write lock and a page written and given back: what emptying needs, refused by a file
     // another program writes or that cannot take a write.
     db.exec("BEGIN IMMEDIATE");

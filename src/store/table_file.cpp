@@ -31,9 +31,9 @@ const char* columnType(FieldType t) {
 void createTableFile(const std::filesystem::path& path, const std::string& displayName, const Layout& layout,
                      const std::vector<IndexDef>& indexes, const std::string& password) {
     std::error_code ec;
-    if (std::filesystem::exists(path, ec)) throw EngineError("Таблица " + displayName + " уже существует");
+    if (std::filesystem::exists(path, ec)) throw fileFault(Fault::FileExists, displayName, layout.name);
     std::filesystem::create_directories(path.parent_path(), ec);
-    if (ec) throw EngineError("Не удаётся создать папку для таблицы " + displayName);
+    if (ec) throw fileFault(Fault::CannotCreateFolder, displayName, layout.name);
 
     sql::Connection db(path.string(), true, displayName);
     db.exec("PRAGMA journal_mode=WAL");
@@ -67,13 +67,13 @@ void requireFile(const std::filesystem::path& path, const std::string& displayNa
     if (std::filesystem::is_regular_file(st)) return;
     if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
         throw sql::Failure(SQLITE_CANTOPEN, sql::causeOf(SQLITE_CANTOPEN, ec.value()), displayName);
-    throw EngineError(sql::causeText(sql::Cause::Missing, displayName));
+    throw fileFault(Fault::FileMissing, displayName);
 }
 
 // A failure reading the file that says it is not one of ours, as opposed to one that keeps an
 // intact file from being read (a lock, a read-only folder, no space for the journal).
 bool saysForeign(const sql::Failure& f) {
-    return f.cause() == sql::Cause::Damaged || (f.code() & 0xFF) == SQLITE_ERROR;
+    return f.cause() == Fault::FileDamaged || (f.code() & 0xFF) == SQLITE_ERROR;
 }
 
 void checkMetadata(const sql::Connection& db, const Layout& layout, std::string& storedPasswordCheck) {
@@ -86,11 +86,12 @@ void checkMetadata(const sql::Connection& db, const Layout& layout, std::string&
         else if (key == "password") storedPasswordCheck = std::string(meta.columnText(1));
     }
     if (format != std::to_string(kFormatVersion) || !equalsIgnoreCaseAscii(layoutName, layout.name))
-        throw sql::Failure(SQLITE_NOTADB, sql::Cause::Damaged, db.displayName());
+        throw sql::Failure(SQLITE_NOTADB, Fault::FileDamaged, db.displayName());
 }
 
-[[noreturn]] void structureDiffers(const std::string& displayName, const std::string& what) {
-    throw EngineError("Структура таблицы " + displayName + " не совпадает с ожидаемой: " + what);
+[[noreturn]] void structureDiffers(const sql::Connection& db, Fault kind, const Layout& layout, const std::string& field,
+                                   const std::string& value = {}) {
+    throw fileFault(kind, db.displayName(), layout.name, field, value);
 }
 
 // The counter must be the table's own key, numbered by the file and never reused; any other field
@@ -103,16 +104,15 @@ void checkConstraints(const sql::Connection& db, const Layout& layout, size_t i)
         db.fail(sqlite3_errcode(db.handle()));
     const bool counter = f.type == FieldType::AutoInc;
     if (counter && !(primaryKey && autoIncrement))
-        structureDiffers(db.displayName(), std::string("поле ") + f.name + " не является счётчиком");
+        structureDiffers(db, Fault::StructureNotCounter, layout, f.name);
     if (!counter && (primaryKey || notNull))
-        structureDiffers(db.displayName(), std::string("поле ") + f.name + " не допускает пустых значений или повторов");
+        structureDiffers(db, Fault::StructureFieldConstrained, layout, f.name);
 }
 
 void checkFields(const sql::Connection& db, const Layout& layout) {
-    const std::string& displayName = db.displayName();
     sql::Statement kind(db, "SELECT type FROM sqlite_master WHERE name = ?1 COLLATE NOCASE");
     kind.bind(1, std::string_view(layout.name));
-    if (!kind.step() || kind.columnText(0) != "table") structureDiffers(displayName, std::string("нет таблицы ") + layout.name);
+    if (!kind.step() || kind.columnText(0) != "table") structureDiffers(db, Fault::StructureNoDataTable, layout, {});
     kind.reset();
 
     sql::Statement info(db, "PRAGMA table_info(" + sql::quoted(layout.name) + ")");
@@ -124,13 +124,13 @@ void checkFields(const sql::Connection& db, const Layout& layout) {
         }
         const FieldDef& f = layout.fields[i];
         if (!equalsIgnoreCaseAscii(info.columnText(1), f.name))
-            structureDiffers(displayName, "поле " + std::to_string(i + 1) + " должно быть " + f.name);
+            structureDiffers(db, Fault::StructureFieldOrder, layout, f.name, std::to_string(i + 1));
         if (!equalsIgnoreCaseAscii(info.columnText(2), columnType(f.type)))
-            structureDiffers(displayName, std::string("поле ") + f.name + " другого типа");
+            structureDiffers(db, Fault::StructureFieldType, layout, f.name);
         checkConstraints(db, layout, i);
         ++i;
     }
-    if (i < layout.fields.size()) structureDiffers(displayName, std::string("нет поля ") + layout.fields[i].name);
+    if (i < layout.fields.size()) structureDiffers(db, Fault::StructureFieldMissing, layout, layout.fields[i].name);
 }
 
 }  // namespace
@@ -144,7 +144,7 @@ sql::Connection openTableFile(const std::filesystem::path& path, const std::stri
         checkMetadata(db, layout, storedPasswordCheck);
         checkFields(db, layout);
     } catch (const sql::Failure& f) {
-        if (saysForeign(f)) throw sql::Failure(SQLITE_NOTADB, sql::Cause::Damaged, displayName);
+        if (saysForeign(f)) throw sql::Failure(SQLITE_NOTADB, Fault::FileDamaged, displayName);
         throw;
     }
     // Memory-mapped reads spare a system call per page on the point lookups of a walk; the window

@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "store/layout.h"
+#include "store/store_error.h"
 
 namespace zelt::store {
 
@@ -26,7 +27,7 @@ TableSet::~TableSet() {
 
 Table& TableSet::table(int number) {
     if (number < 1 || number > static_cast<int>(tables_.size()))
-        throw EngineError("Нет объекта таблицы Table" + std::to_string(number));
+        throw valueFault(Fault::NoTableObject, "Table" + std::to_string(number));
     return *tables_[static_cast<size_t>(number - 1)];
 }
 

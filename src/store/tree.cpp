@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "store/layout.h"
+#include "store/store_error.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,7 +64,7 @@ const std::vector<TableObjectDef>& tableObjects() {
 }
 
 const TableObjectDef& tableObject(int number) {
-    if (number < 1 || number > 48) throw EngineError("Нет объекта таблицы Table" + std::to_string(number));
+    if (number < 1 || number > 48) throw valueFault(Fault::NoTableObject, "Table" + std::to_string(number));
     return tableObjects()[static_cast<size_t>(number - 1)];
 }
 

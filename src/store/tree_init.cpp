@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "store/layout.h"
+#include "store/store_error.h"
 #include "store/table_file.h"
 #include "store/tree.h"
 
@@ -23,7 +24,7 @@ void createTableTree(const std::filesystem::path& dataDir, const std::string& pa
     for (const std::string& n : treeFileNames()) {
         std::error_code ec;
         if (std::filesystem::exists(resolvePath(dataDir, n), ec))
-            throw EngineError("Таблица " + n + " уже существует; существующие таблицы не перезаписываются");
+            throw fileFault(Fault::TreeFileExists, n);
     }
     for (const TableObjectDef& d : tableObjects()) {
         const std::string n = tableFileName(d.copy, d.table);

@@ -15,6 +15,7 @@
 
 class QAction;
 class QButtonGroup;
+class QFormLayout;
 class QMainWindow;
 class QMenu;
 class QStatusBar;
@@ -84,6 +85,9 @@ private:
     // The Administrator window: its first panel a column of buttons at their width, the second the
     // button above the grids, whose panels stand side by side, each a column of grids.
     void buildButtonColumnWindow(const std::string& form, QWidget* host);
+    void addCaptionedRow(QFormLayout* form, QWidget* label, QWidget* field, app::ControlKind kind);
+    // Whether a container holds groups or panels of its own.
+    bool holdsGroups(const std::string& container) const;
     QWidget* buildControl(const app::Control& c, QWidget* parent);
     QWidget* buildPageControl(const app::Control& c, QWidget* parent);
     QWidget* buildGrid(const app::Control& c, QWidget* parent);

@@ -2,6 +2,7 @@
 #include "ui/form_view.h"
 
 #include "app/jpeg_image.h"
+#include "app/main_window_layout.h"
 #include "store/table.h"
 #include "ui/grid_model.h"
 #include "ui/qt_text.h"
@@ -56,6 +57,7 @@ const NavButton kNavButtons[] = {
 
 constexpr int kMaxCardColumns = 3;
 constexpr int kMemoLines = 3;
+constexpr int kButtonGap = 12;
 
 bool isInput(ControlKind k) {
     return k == ControlKind::Edit || k == ControlKind::ComboBox || k == ControlKind::Memo;
@@ -128,18 +130,39 @@ void placeBlocks(QVBoxLayout* outer, const std::vector<QWidget*>& blocks, int ma
 
 // ------------------------------------------------------------------------------------ containers
 
+bool FormView::holdsGroups(const std::string& container) const {
+    for (const Control* c : app_.model().childrenOf(container))
+        if (c->kind == ControlKind::GroupBox || c->kind == ControlKind::Panel) return true;
+    return false;
+}
+
 std::string FormView::captionFor(const Control& c) const {
     if (!c.caption.empty()) return c.caption;
     if (c.dataSource <= 0 || c.field.empty() || !app_.running()) return {};
     try {
         const store::Layout& layout = app_.mainWindow().table(c.dataSource).layout();
+        // The caption the card shows the field under (the memo boxes under the detail grids show
+        // the fields of the card's detail groups), else a label the layout gives: a bare field name
+        // means nothing to the user.
+        const std::string onCard = app::fieldCaption(layout.name, c.field);
+        if (!onCard.empty()) return onCard;
         const int i = layout.indexOf(c.field);
-        // Only a label the layout gives: a bare field name means nothing to the user.
         const char* label = i >= 0 ? layout.fields[static_cast<size_t>(i)].label : nullptr;
         if (label && *label) return label;
     } catch (const std::exception&) {
     }
     return {};
+}
+
+// A memo box takes the whole width of its form under its caption, so a long caption beside it never
+// leaves it a sliver of a line; other entries sit beside theirs.
+void FormView::addCaptionedRow(QFormLayout* form, QWidget* label, QWidget* field, ControlKind kind) {
+    if (kind != ControlKind::Memo) {
+        form->addRow(label, field);
+        return;
+    }
+    form->addRow(label);
+    form->addRow(field);
 }
 
 // Lays out the children of a container in model order: runs of captioned fields as forms, groups
@@ -187,6 +210,12 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
             anyLarge = true;
             continue;
         }
+        if (c.kind == ControlKind::GroupBox && holdsGroups(c.name)) {
+            // A heading over groups of its own (the mother, the father) spans the row.
+            endBlocks();
+            outer->addWidget(buildControl(c, host));
+            continue;
+        }
         if (c.kind == ControlKind::GroupBox || c.kind == ControlKind::Panel) {
             endForm();
             blocks.push_back(buildControl(c, host));
@@ -198,8 +227,7 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
             QWidget* label = buildControl(c, run);
             const Control* next = i + 1 < children.size() ? children[i + 1] : nullptr;
             if (next && isInput(next->kind)) {
-                QWidget* field = buildControl(*next, run);
-                form->addRow(label, field);
+                addCaptionedRow(form, label, buildControl(*next, run), next->kind);
                 ++i;
             } else {
                 form->addRow(label);
@@ -213,12 +241,13 @@ void FormView::buildContainer(const std::string& container, QWidget* host, bool 
                 auto* label = new QLabel(toQt(caption), run);
                 label->setTextFormat(Qt::PlainText);
                 items_[c.name].buddy = label;
-                form->addRow(label, field);
+                addCaptionedRow(form, label, field, c.kind);
             }
         } else if (c.kind == ControlKind::Button) {
             // Buttons next to each other share a row.
             if (!buttonRow) {
                 buttonRow = new QHBoxLayout;
+                buttonRow->setSpacing(kButtonGap);  // buttons that touch read as one
                 buttonRow->addStretch(1);
                 form->addRow(buttonRow);
             }
@@ -399,7 +428,8 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
     }
     case ControlKind::GroupBox: {
         auto* box = new QGroupBox(toQt(c.caption), parent);
-        buildContainer(name, box, false);
+        // Its own groups side by side, its fields one under the other.
+        buildContainer(name, box, holdsGroups(name));
         new EventTap(box, [this, name](QEvent* e) {
             if (e->type() == QEvent::MouseButtonDblClick) fire(name, "DblClick");
             return false;

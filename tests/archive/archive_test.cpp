@@ -196,8 +196,8 @@ TEST_F(ArchiveTest, FailureInTheMiddleOfAMoveLosesNothing) {
     // Choosing the register already reports the damaged table; the move reports it again.
     const std::string moved = run("click N49\ntable Table1 first\ntable Table1 next\nclick BitBtn1\n");
     EXPECT_EQ(moved,
-              "error: Файл Arxiv\\PIR\\PIR.db повреждён или не является таблицей банка данных\n"
-              "error: Файл Arxiv\\PIR\\PIR.db повреждён или не является таблицей банка данных\n");
+              "error: Файл Arxiv\\PIR\\PIR.db (индивидуальная работа несовершеннолетних, архив) повреждён или не является таблицей банка данных\n"
+              "error: Файл Arxiv\\PIR\\PIR.db (индивидуальная работа несовершеннолетних, архив) повреждён или не является таблицей банка данных\n");
     // Everything is still live; what the archive got before the failure are copies.
     EXPECT_EQ(storedCounts({1, 2, 4, 5, 6}), (std::vector<int>{3, 3, 1, 1, 2}));
     EXPECT_TRUE(std::filesystem::exists(dir / "ZELT/2.vrk"));

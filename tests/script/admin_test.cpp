@@ -262,9 +262,9 @@ INSTANTIATE_TEST_SUITE_P(
                            fs::permissions(d / "Arxiv/PIR/PIR.db", fs::perms::owner_read | fs::perms::group_read |
                                                                        fs::perms::others_read);
                        },
-                       "error: Файл Arxiv\\PIR\\PIR.db недоступен для записи: файл или его папка только для чтения\n"},
+                       "error: Файл Arxiv\\PIR\\PIR.db (индивидуальная работа несовершеннолетних, архив) недоступен для записи: файл или его папка только для чтения\n"},
         StuckTableCase{"Missing", [](const fs::path& d) { fs::remove(d / "Arxiv/PIR/PIR.db"); },
-                       "error: Не найден файл таблицы Arxiv\\PIR\\PIR.db\n"},
+                       "error: Не найден файл таблицы Arxiv\\PIR\\PIR.db (индивидуальная работа несовершеннолетних, архив)\n"},
         StuckTableCase{"Foreign",
                        [](const fs::path& d) {
                            fs::remove(d / "Arxiv/PIR/PIR.db");
@@ -274,7 +274,7 @@ INSTANTIATE_TEST_SUITE_P(
                                         nullptr);
                            sqlite3_close(db);
                        },
-                       "error: Файл Arxiv\\PIR\\PIR.db повреждён или не является таблицей банка данных\n"}),
+                       "error: Файл Arxiv\\PIR\\PIR.db (индивидуальная работа несовершеннолетних, архив) повреждён или не является таблицей банка данных\n"}),
     [](const ::testing::TestParamInfo<StuckTableCase>& info) { return std::string(info.param.name); });
 
 TEST(ClearButtonsFailing, ATableHeldByAnotherProgramStopsTheCommandBeforeAnythingIsEmptied) {
@@ -287,7 +287,7 @@ TEST(ClearButtonsFailing, ATableHeldByAnotherProgramStopsTheCommandBeforeAnythin
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_EQ(out,
-              "error: Файл Arxiv\\PKO\\PKO.db занят другой программой\n"
+              "error: Файл Arxiv\\PKO\\PKO.db (комиссия несовершеннолетних, архив) занят другой программой\n"
               "Table5: closed, filter \"\" off, index \"\"\n");
     for (int n = 5; n <= 8; ++n) EXPECT_EQ(records(dir.path(), n), 1) << n;
 }

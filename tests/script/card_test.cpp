@@ -223,7 +223,7 @@ TEST_F(CardTest, AFailureMidwayStillShowsWhatWasTyped) {
     const std::filesystem::path written = out.substr(at + 10, out.find('\n', at) - at - 10);
     EXPECT_EQ(written.parent_path(), testing::reportFolder(dir.path()));
     EXPECT_EQ(testing::readFile(written).substr(0, 2), "PK");
-    EXPECT_NE(out.find("error: Table3: операция невозможна на закрытой таблице\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("error: Комиссия несовершеннолетних: операция невозможна на закрытой таблице\n"), std::string::npos) << out;
     EXPECT_NE(out.find("[C] **Привлечение к ответственности комиссией: **\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("Проводимая индивидуальная работа"), std::string::npos) << out;
 }

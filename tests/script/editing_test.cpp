@@ -1,6 +1,7 @@
 // Entering records on the cards end to end: capitalisation and posting on leaving a control, the
 // date of birth, pick lists, address copies, phrase menus and the operational-information boxes.
 #include "app/main_window.h"
+#include "app/main_window_layout.h"
 #include "base/text.h"
 #include "editing/note_files.h"
 #include "editing/rich_text.h"
@@ -59,6 +60,66 @@ TEST_F(EditingTest, LeavingAControlCapitalisesAndPosts) {
         EXPECT_NE(out.find("Table1: browse"), std::string::npos) << out;
         EXPECT_NE(out.find(std::string("\n") + c.stored + "\nDBEdit1: \"" + c.stored + "\""), std::string::npos) << out;
         EXPECT_NE(out.find(std::string("visible\n") + c.stored + "\n"), std::string::npos) << out;
+    }
+}
+
+// The card's edit of `field` of table object `source`, as the main window names it.
+std::string cardEditOf(int source, const char* field) {
+    app::FormModel m;
+    m.add("TForm1", app::ControlKind::Form, "");
+    app::buildMainWindowControls(m);
+    for (const auto& c : m.controls())
+        if (c->kind == app::ControlKind::Edit && c->dataSource == source && c->field == field) return c->name;
+    ADD_FAILURE() << "no edit of " << field;
+    return {};
+}
+
+TEST_F(EditingTest, AValueAFieldCannotTakeIsToldByTheFieldsCaptionAndTheTableInWords) {
+    testing::seedRecords(dir.path(), 1, {{{"F", "Первый"}}});
+    testing::seedRecords(dir.path(), 9, {{{"Fm", "Первая"}}});
+    struct Case {
+        const char* reg;   // the register command
+        int source;        // the card edit's table object
+        const char* field;
+        const char* prepare;  // what comes before the typing
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"N49", 1, "DCcU", "",
+         "error: \"31.02.2006\" не является датой (поле \"Дата снятия\", таблица несовершеннолетних)\n"},
+        {"N49", 1, "DR", "",
+         "error: \"31.02.2006\" не является датой (поле \"Дата рождения\", таблица несовершеннолетних)\n"},
+        {"N49", 2, "DSud", "navigate DBNavigator2 insert\n",
+         "error: \"31.02.2006\" не является датой (поле \"Дата\", суд несовершеннолетних)\n"},
+        {"N50", 9, "DCcU", "",
+         "error: \"31.02.2006\" не является датой (поле \"Дата снятия\", таблица родителей)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        const std::string edit = cardEditOf(c.source, c.field);
+        const std::string out = run(std::string("click ") + c.reg + "\n" + c.prepare + "set " + edit +
+                                    " 31.02.2006\nevent " + edit + " Exit\n");
+        EXPECT_EQ(out, c.shown);
+    }
+}
+
+TEST_F(EditingTest, AnOperationOnAClosedTableNamesTheTableInWords) {
+    testing::seedRecords(dir.path(), 1, {{{"F", "Первый"}}});
+    struct Case {
+        const char* script;
+        const char* shown;
+    };
+    const Case cases[] = {
+        // Choosing the parents' register closes the minors' tables, live and archive.
+        {"click N50\ntable Table1 first\n", "error: Таблица несовершеннолетних: операция невозможна на закрытой таблице\n"},
+        {"click N50\ntable Table6 first\n", "error: Суд несовершеннолетних, архив: операция невозможна на закрытой таблице\n"},
+        {"click N49\ntable Table3 close\nnavigate DBNavigator3 insert\n",
+         "error: Комиссия несовершеннолетних: операция невозможна на закрытой таблице\n"},
+        {"click N49\ntable Table35 first\n", "error: Архив прочих: операция невозможна на закрытой таблице\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(run(c.script), c.shown);
     }
 }
 

@@ -74,15 +74,15 @@ constexpr fs::perms kReadOnlyFolder = kReadOnlyFile | fs::perms::owner_exec | fs
 
 const PermissionCase kPermissionCases[] = {
     {"ReadOnlyTableFolder", [](const fs::path& d) { fs::permissions(d / "ZELT", kReadOnlyFolder); },
-     "error: Файл ZELT\\ZELT.db недоступен для записи: файл или его папка только для чтения\n"},
+     "error: Файл ZELT\\ZELT.db (таблица несовершеннолетних) недоступен для записи: файл или его папка только для чтения\n"},
     {"ReadOnlyDataDirectory", [](const fs::path& d) { chmodTree(d, kReadOnlyFile, kReadOnlyFolder); },
-     "error: Файл ZELT\\ZELT.db недоступен для записи: файл или его папка только для чтения\n"},
+     "error: Файл ZELT\\ZELT.db (таблица несовершеннолетних) недоступен для записи: файл или его папка только для чтения\n"},
     {"ReadOnlyTableFile", [](const fs::path& d) { fs::permissions(d / "ZELT/ZELT.db", kReadOnlyFile); },
-     "error: Файл ZELT\\ZELT.db недоступен для записи: файл или его папка только для чтения\n"},
+     "error: Файл ZELT\\ZELT.db (таблица несовершеннолетних) недоступен для записи: файл или его папка только для чтения\n"},
     {"UnreadableTableFile", [](const fs::path& d) { fs::permissions(d / "ZELT/ZELT.db", fs::perms::none); },
-     "error: Нет доступа к файлу ZELT\\ZELT.db\n"},
+     "error: Нет доступа к файлу ZELT\\ZELT.db (таблица несовершеннолетних)\n"},
     {"UnreadableTableFolder", [](const fs::path& d) { fs::permissions(d / "ZELT", fs::perms::none); },
-     "error: Нет доступа к файлу ZELT\\ZELT.db\n"},
+     "error: Нет доступа к файлу ZELT\\ZELT.db (таблица несовершеннолетних)\n"},
 };
 
 class Permissions : public FileErrorsTest, public ::testing::WithParamInterface<PermissionCase> {};
@@ -116,7 +116,7 @@ TEST_F(FileErrorsTest, FileHeldByAnotherProgramIsToldAsSuch) {
     other.run("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT COUNT(*) FROM ZELT");
     // Start-up and then choosing the register each find the file held.
     EXPECT_EQ(testing::runScriptUnprivileged(dir.path(), "click N49\n"),
-              "error: Файл ZELT\\ZELT.db занят другой программой\nerror: Файл ZELT\\ZELT.db занят другой программой\n");
+              "error: Файл ZELT\\ZELT.db (таблица несовершеннолетних) занят другой программой\nerror: Файл ZELT\\ZELT.db (таблица несовершеннолетних) занят другой программой\n");
 }
 
 TEST_F(FileErrorsTest, PostOnAFullDiskIsToldAsSuchAndStoresNothing) {
@@ -125,7 +125,7 @@ TEST_F(FileErrorsTest, PostOnAFullDiskIsToldAsSuchAndStoresNothing) {
     const std::string out = testing::runScript(
         dir.path(), "click N49\nnavigate DBNavigator1 insert\nset DBEdit1 Петров\nevent DBEdit1 Exit\n");
     disk.clear();
-    EXPECT_EQ(out, "error: Нет места на диске для записи файла ZELT\\ZELT.db\n");
+    EXPECT_EQ(out, "error: Нет места на диске для записи файла ZELT\\ZELT.db (таблица несовершеннолетних)\n");
     EXPECT_EQ(testing::runScript(dir.path(), "click N49\ndump Table1 F\n"), "");
 }
 
@@ -135,7 +135,7 @@ TEST_F(FileErrorsTest, AgeRefreshOnAFullDiskIsNotPassedOverInSilence) {
     disk.fill();
     const std::string out = testing::runScript(dir.path(), "");
     disk.clear();
-    EXPECT_EQ(out, "error: Нет места на диске для записи файла ZELT\\ZELT.db\n");
+    EXPECT_EQ(out, "error: Нет места на диске для записи файла ZELT\\ZELT.db (таблица несовершеннолетних)\n");
 }
 
 TEST_F(FileErrorsTest, MinorsWhoseNumberIsNoCounterAreRefusedAndLeftAlone) {
@@ -160,9 +160,9 @@ TEST_F(FileErrorsTest, MinorsWhoseNumberIsNoCounterAreRefusedAndLeftAlone) {
                   "PRAGMA wal_checkpoint(TRUNCATE)");
     }
     const std::string before = bytesOf(minors());
-    const char* refused = "error: Структура таблицы ZELT\\ZELT.db не совпадает с ожидаемой: поле N не является счётчиком\n";
+    const char* refused = "error: Структура таблицы ZELT\\ZELT.db (таблица несовершеннолетних) не совпадает с ожидаемой: поле \"N\" не является счётчиком\n";
     EXPECT_EQ(testing::runScript(dir.path(), "click N49\nnavigate DBNavigator1 insert\n"),
-              std::string(refused) + refused + "error: Table1: операция невозможна на закрытой таблице\n");
+              std::string(refused) + refused + "error: Таблица несовершеннолетних: операция невозможна на закрытой таблице\n");
     EXPECT_EQ(bytesOf(minors()), before);
 }
 

@@ -151,7 +151,7 @@ TEST_F(RegistersTest, TitleClickSortsByTheFieldsIndex) {
     const std::string out = run("click N49\ntitle DBGrid1 F\ndump Table1 F\ntitle DBGrid1 Sv\nstate Table1\n");
     EXPECT_EQ(out,
               "Иванов\nКозлов\nПетров\nСидоров\nСмирнов\n"
-              "error: Индекс \"Sv1\" не найден в таблице ZELT\\ZELT.db\n"
+              "error: Индекс \"Sv1\" не найден в таблице ZELT\\ZELT.db (таблица несовершеннолетних)\n"
               "Table1: browse, records 5, row 1, filter \"\" off, index \"F1\"\n");
 }
 

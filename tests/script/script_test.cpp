@@ -99,7 +99,7 @@ TEST_F(ScriptTest, DialogsAndErrorsPrintAsTheUserSeesThem) {
     EXPECT_EQ(got[1].rfind("error: Ошибка в выражении фильтра", 0), 0u) << got[1];
     EXPECT_EQ(got[2], "Table1: browse, records 2, row 2, eof, filter \"(F='Иванов')\" off, index \"\"");
     EXPECT_EQ(got[3], "Иванов");
-    EXPECT_EQ(got[4].rfind("error: Table1: таблица не находится в режиме редактирования", 0), 0u) << got[4];
+    EXPECT_EQ(got[4].rfind("error: Таблица несовершеннолетних: таблица не находится в режиме редактирования", 0), 0u) << got[4];
     EXPECT_EQ(got[5], "script: не понята строка: frobnicate");
     EXPECT_EQ(got[6], "Иванов");
 }
@@ -119,7 +119,7 @@ TEST_F(ScriptTest, FieldTypingAndPostThroughTheEngine) {
     EXPECT_EQ(out,
               "\tСергеев\t01.02.1995\t12345\n"
               "3\t3\tСергеев\t01.02.1995\t12345\n"
-              "error: Table1: таблица не находится в режиме редактирования или вставки\n");
+              "error: Таблица несовершеннолетних: таблица не находится в режиме редактирования или вставки\n");
 }
 
 TEST_F(ScriptTest, CancelledPasswordFailsTheOpen) {
@@ -138,7 +138,7 @@ TEST_F(ScriptTest, CancelledPasswordFailsTheOpen) {
         "state Table33\n");
     EXPECT_EQ(out,
               "input Пароль: Введите пароль таблицы Prochie\\Prochie.DB -> cancel\n"
-              "error: Неверный пароль таблицы Prochie\\Prochie.DB\n"
+              "error: Неверный пароль таблицы Prochie\\Prochie.DB (таблица прочих)\n"
               "input Пароль: Введите пароль таблицы Prochie\\Prochie.DB -> другой\n"
               "Table33: browse, records 0, row 0, eof, bof, filter \"\" off, index \"\"\n");
 }

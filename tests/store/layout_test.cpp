@@ -2,6 +2,8 @@
 // labels with unusual characters, and the name look-ups.
 #include "store/layout.h"
 
+#include "app/store_messages.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -235,7 +237,7 @@ TEST(LayoutLookup, MissingFieldThrowsWithItsName) {
         pnu.field("Nope");
         FAIL() << "no error for a missing field";
     } catch (const EngineError& e) {
-        EXPECT_STREQ(e.what(), "Поле \"Nope\" не найдено");
+        EXPECT_EQ(app::clerkMessage(e), "Поле \"Nope\" не найдено");
     }
 }
 
@@ -253,7 +255,7 @@ TEST(LayoutLookup, UnknownLayoutThrowsWithItsName) {
         layoutNamed("Zelt2");
         FAIL() << "no error for an unknown layout";
     } catch (const EngineError& e) {
-        EXPECT_STREQ(e.what(), "Неизвестная структура таблицы \"Zelt2\"");
+        EXPECT_EQ(app::clerkMessage(e), "Неизвестная структура таблицы \"Zelt2\"");
     }
 }
 

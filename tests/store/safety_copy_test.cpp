@@ -2,6 +2,8 @@
 // they were, that only the ten newest stay, and that a copy that cannot be written leaves nothing.
 #include "fixture.h"
 
+#include "app/store_messages.h"
+
 #include "support/full_disk.h"
 #include "store/intent_journal.h"
 #include "store/safety_copy.h"
@@ -175,7 +177,7 @@ TEST_F(SafetyCopyTest, ACopyOnAFullDiskLeavesNothingAndSaysWhy) {
             writeSafetyCopy(dir(), kStamp, kCommand, {1, 2, 3, 4});
             ADD_FAILURE() << "no error";
         } catch (const EngineError& e) {
-            message = e.what();
+            message = app::clerkMessage(e);
         }
     }
     EXPECT_NE(message.find("Страховая копия перед командой \"Очистить таблицу несовершеннолетних\" не записана"),
@@ -203,7 +205,7 @@ std::string asNobody(const fs::path& dir, const std::function<std::string()>& bo
         try {
             out = body();
         } catch (const std::exception& e) {
-            out = std::string("exception: ") + e.what();
+            out = std::string("exception: ") + app::clerkMessage(e);
         }
         (void)!::write(pipeFds[1], out.data(), out.size());
         ::_exit(0);
@@ -238,7 +240,7 @@ TEST_P(SafetyCopyPermissionTest, ACopyThatCannotBeWrittenLeavesNothing) {
             writeSafetyCopy(dir(), kStamp, kCommand, {1, 2, 3, 4});
             return std::string("written");
         } catch (const EngineError& e) {
-            return std::string(e.what());
+            return app::clerkMessage(e);
         }
     });
     fs::permissions(locked, fs::perms::owner_all);

@@ -1,7 +1,9 @@
 // How a table file that cannot be used is reported: each cause of a failed open or write in Russian
-// naming the file, and a file whose structure is not the layout's refused and left as it was.
+// naming the file and its table in words, and a file whose structure is not the layout's refused
+// and left as it was.
 #include "fixture.h"
 
+#include "app/store_messages.h"
 #include "base/error.h"
 #include "store/layout.h"
 #include "store/sqlite.h"
@@ -28,7 +30,7 @@ std::string errorOf(F f) {
     try {
         f();
     } catch (const EngineError& e) {
-        return e.what();
+        return app::clerkMessage(e);
     }
     return "(no error)";
 }
@@ -36,39 +38,39 @@ std::string errorOf(F f) {
 // ---------------------------------------------------------------------------------------------
 // Wording
 
-TEST(FailureWording, EachCauseIsToldInRussianNamingTheFile) {
+TEST(FailureWording, EachCauseIsToldInRussianNamingTheFileAndItsTable) {
     struct Case {
         int code;
         int sysErrno;
         const char* text;
     };
     const Case cases[] = {
-        {SQLITE_BUSY, 0, "Файл ZELT\\ZELT.db занят другой программой"},
-        {SQLITE_BUSY_SNAPSHOT, 0, "Файл ZELT\\ZELT.db занят другой программой"},
-        {SQLITE_LOCKED, 0, "Файл ZELT\\ZELT.db занят другой программой"},
-        {SQLITE_READONLY, 0, "Файл ZELT\\ZELT.db недоступен для записи: файл или его папка только для чтения"},
-        {SQLITE_READONLY_DIRECTORY, 0, "Файл ZELT\\ZELT.db недоступен для записи: файл или его папка только для чтения"},
-        {SQLITE_IOERR_WRITE, EROFS, "Файл ZELT\\ZELT.db недоступен для записи: файл или его папка только для чтения"},
-        {SQLITE_IOERR_WRITE, EACCES, "Файл ZELT\\ZELT.db недоступен для записи: файл или его папка только для чтения"},
-        {SQLITE_CANTOPEN, EACCES, "Нет доступа к файлу ZELT\\ZELT.db"},
-        {SQLITE_FULL, 0, "Нет места на диске для записи файла ZELT\\ZELT.db"},
-        {SQLITE_IOERR_WRITE, ENOSPC, "Нет места на диске для записи файла ZELT\\ZELT.db"},
-        {SQLITE_IOERR_SHMSIZE, EDQUOT, "Нет места на диске для записи файла ZELT\\ZELT.db"},
-        {SQLITE_IOERR_WRITE, EFBIG, "Нет места на диске для записи файла ZELT\\ZELT.db"},
-        {SQLITE_CORRUPT, 0, "Файл ZELT\\ZELT.db повреждён или не является таблицей банка данных"},
-        {SQLITE_CORRUPT_INDEX, 0, "Файл ZELT\\ZELT.db повреждён или не является таблицей банка данных"},
-        {SQLITE_NOTADB, 0, "Файл ZELT\\ZELT.db повреждён или не является таблицей банка данных"},
-        {SQLITE_CANTOPEN, ENOENT, "Не найден файл таблицы ZELT\\ZELT.db"},
-        {SQLITE_CANTOPEN, 0, "Не удаётся открыть файл таблицы ZELT\\ZELT.db"},
-        {SQLITE_CONSTRAINT_UNIQUE, 0, "Нарушение ключа в таблице ZELT\\ZELT.db"},
-        {SQLITE_NOMEM, 0, "Недостаточно памяти для работы с таблицей ZELT\\ZELT.db"},
-        {SQLITE_IOERR_NOMEM, 0, "Недостаточно памяти для работы с таблицей ZELT\\ZELT.db"},
-        {SQLITE_IOERR_READ, EIO, "Ошибка ввода-вывода при работе с файлом ZELT\\ZELT.db"},
-        {SQLITE_MISUSE, 0, "Ошибка таблицы ZELT\\ZELT.db (код 21)"},
+        {SQLITE_BUSY, 0, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) занят другой программой"},
+        {SQLITE_BUSY_SNAPSHOT, 0, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) занят другой программой"},
+        {SQLITE_LOCKED, 0, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) занят другой программой"},
+        {SQLITE_READONLY, 0, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) недоступен для записи: файл или его папка только для чтения"},
+        {SQLITE_READONLY_DIRECTORY, 0, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) недоступен для записи: файл или его папка только для чтения"},
+        {SQLITE_IOERR_WRITE, EROFS, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) недоступен для записи: файл или его папка только для чтения"},
+        {SQLITE_IOERR_WRITE, EACCES, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) недоступен для записи: файл или его папка только для чтения"},
+        {SQLITE_CANTOPEN, EACCES, "Нет доступа к файлу ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_FULL, 0, "Нет места на диске для записи файла ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_IOERR_WRITE, ENOSPC, "Нет места на диске для записи файла ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_IOERR_SHMSIZE, EDQUOT, "Нет места на диске для записи файла ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_IOERR_WRITE, EFBIG, "Нет места на диске для записи файла ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_CORRUPT, 0, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) повреждён или не является таблицей банка данных"},
+        {SQLITE_CORRUPT_INDEX, 0, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) повреждён или не является таблицей банка данных"},
+        {SQLITE_NOTADB, 0, "Файл ZELT\\ZELT.db (таблица несовершеннолетних) повреждён или не является таблицей банка данных"},
+        {SQLITE_CANTOPEN, ENOENT, "Не найден файл таблицы ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_CANTOPEN, 0, "Не удаётся открыть файл таблицы ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_CONSTRAINT_UNIQUE, 0, "Нарушение ключа в таблице ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_NOMEM, 0, "Недостаточно памяти для работы с таблицей ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_IOERR_NOMEM, 0, "Недостаточно памяти для работы с таблицей ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_IOERR_READ, EIO, "Ошибка ввода-вывода при работе с файлом ZELT\\ZELT.db (таблица несовершеннолетних)"},
+        {SQLITE_MISUSE, 0, "Ошибка таблицы ZELT\\ZELT.db (таблица несовершеннолетних) (код 21)"},
     };
     for (const Case& c : cases) {
         const sql::Failure f(c.code, sql::causeOf(c.code, c.sysErrno), "ZELT\\ZELT.db");
-        EXPECT_EQ(std::string(f.what()), c.text) << c.code << " errno " << c.sysErrno;
+        EXPECT_EQ(app::clerkMessage(f), c.text) << c.code << " errno " << c.sysErrno;
     }
 }
 
@@ -97,21 +99,21 @@ struct StructureCase {
 
 const StructureCase kStructures[] = {
     {"CounterWithoutAutoincrement", [](const auto& p) { rebuildMinors(p, "N", "INTEGER PRIMARY KEY"); },
-     "Структура таблицы ZELT\\ZELT.db не совпадает с ожидаемой: поле N не является счётчиком"},
+     "Структура таблицы ZELT\\ZELT.db (таблица несовершеннолетних) не совпадает с ожидаемой: поле \"N\" не является счётчиком"},
     {"CounterAsPlainInteger", [](const auto& p) { rebuildMinors(p, "N", "INTEGER"); },
-     "Структура таблицы ZELT\\ZELT.db не совпадает с ожидаемой: поле N не является счётчиком"},
+     "Структура таблицы ZELT\\ZELT.db (таблица несовершеннолетних) не совпадает с ожидаемой: поле \"N\" не является счётчиком"},
     {"DateOfAnotherType", [](const auto& p) { rebuildMinors(p, "DR", "REAL"); },
-     "Структура таблицы ZELT\\ZELT.db не совпадает с ожидаемой: поле DR другого типа"},
+     "Структура таблицы ZELT\\ZELT.db (таблица несовершеннолетних) не совпадает с ожидаемой: поле \"Дата рождения\" другого типа"},
     {"NumberOfAnotherType", [](const auto& p) { rebuildMinors(p, "Sv", "INTEGER"); },
-     "Структура таблицы ZELT\\ZELT.db не совпадает с ожидаемой: поле Sv другого типа"},
+     "Структура таблицы ZELT\\ZELT.db (таблица несовершеннолетних) не совпадает с ожидаемой: поле \"Sv\" другого типа"},
     {"FieldThatTakesNoBlank", [](const auto& p) { rebuildMinors(p, "F", "TEXT NOT NULL DEFAULT ''"); },
-     "Структура таблицы ZELT\\ZELT.db не совпадает с ожидаемой: поле F не допускает пустых значений или повторов"},
+     "Структура таблицы ZELT\\ZELT.db (таблица несовершеннолетних) не совпадает с ожидаемой: поле \"Фамилия\" не допускает пустых значений или повторов"},
     {"ViewInPlaceOfTheTable",
      [](const auto& p) {
          RawFile(p).exec("ALTER TABLE ZELT RENAME TO Rows; CREATE VIEW ZELT AS SELECT * FROM Rows;"
                          "PRAGMA wal_checkpoint(TRUNCATE)");
      },
-     "Структура таблицы ZELT\\ZELT.db не совпадает с ожидаемой: нет таблицы ZELT"},
+     "Структура таблицы ZELT\\ZELT.db (таблица несовершеннолетних) не совпадает с ожидаемой: нет таблицы данных"},
 };
 
 void PrintTo(const StructureCase& c, std::ostream* os) { *os << c.name; }
@@ -155,30 +157,34 @@ const Fault kFaults[] = {
 };
 
 // One write path of the engine, run on the live minors (Table1, two records) and their archive
-// (Table5); `target` is the table whose file it writes.
+// (Table5); `target` is the table whose file it writes, `file` that file as the message names it.
 struct WritePath {
     const char* name;
     int target;
+    const char* file;
     std::function<void(Table& minors, Table& archive)> run;
 };
 
+const char* const kLive = "ZELT\\ZELT.db (таблица несовершеннолетних)";
+const char* const kArchive = "Arxiv\\ZELT\\ZELT.db (архив несовершеннолетних)";
+
 const WritePath kWrites[] = {
-    {"Post", 1, [](Table& m, Table&) { add(m, {{"F", "Третий"}}); }},
-    {"Edit", 1,
+    {"Post", 1, kLive, [](Table& m, Table&) { add(m, {{"F", "Третий"}}); }},
+    {"Edit", 1, kLive,
      [](Table& m, Table&) {
          m.edit();
          m.setText("F", "Иной");
          m.post();
      }},
-    {"Delete", 1, [](Table& m, Table&) { m.deleteRecord(); }},
-    {"EmptyOpenTable", 1, [](Table& m, Table&) { m.emptyTable(); }},
-    {"EmptyClosedTable", 1,
+    {"Delete", 1, kLive, [](Table& m, Table&) { m.deleteRecord(); }},
+    {"EmptyOpenTable", 1, kLive, [](Table& m, Table&) { m.emptyTable(); }},
+    {"EmptyClosedTable", 1, kLive,
      [](Table& m, Table&) {
          m.close();
          m.emptyTable();
      }},
-    {"BatchAppendIntoAClosedTable", 5, [](Table& m, Table& a) { a.batchAppendFrom(m); }},
-    {"BatchAppendIntoAnOpenTable", 5,
+    {"BatchAppendIntoAClosedTable", 5, kArchive, [](Table& m, Table& a) { a.batchAppendFrom(m); }},
+    {"BatchAppendIntoAnOpenTable", 5, kArchive,
      [](Table& m, Table& a) {
          a.open();
          a.batchAppendFrom(m);
@@ -221,8 +227,8 @@ TEST_P(FailedWrite, IsToldByItsCauseAndChangesNothing) {
     } else {
         disk.fill();
     }
-    char expected[200];
-    std::snprintf(expected, sizeof expected, c.fault.error, t(c.write.target).fileName().c_str());
+    char expected[400];
+    std::snprintf(expected, sizeof expected, c.fault.error, c.write.file);
     EXPECT_EQ(errorOf([&] { c.write.run(minors, archive); }), expected);
     holder.reset();  // the other program lets go without storing anything
     disk.clear();
@@ -240,7 +246,7 @@ TEST_F(StoreTest, FileHeldByAnotherProgramDoesNotOpen) {
     holder.exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE");
     holder.scalar("SELECT COUNT(*) FROM ZELT");
     const std::string before = bytesOf(file);
-    EXPECT_EQ(errorOf([&] { t(1).open(); }), "Файл ZELT\\ZELT.db занят другой программой");
+    EXPECT_EQ(errorOf([&] { t(1).open(); }), "Файл ZELT\\ZELT.db (таблица несовершеннолетних) занят другой программой");
     EXPECT_FALSE(t(1).active());
     EXPECT_EQ(bytesOf(file), before);
 }

@@ -3,6 +3,7 @@
 // over the archive; with --growth it runs a tenth of those sizes too and prints how every figure
 // grows with the data.
 #include "app/application.h"
+#include "app/store_messages.h"
 #include "bench/literal_reports.h"
 #include "base/date.h"
 #include "base/error.h"
@@ -171,7 +172,7 @@ void makeDataDirectory(const zelt::demo::Sizes& sizes, int today, const fs::path
             store::createTableTree(target, app::kTablePassword);
             init::writeDemo(target, app::kTablePassword, demo::generateDemo(sizes, 7, today));
         } catch (const std::exception& e) {
-            std::cerr << "zelt-bench: " << e.what() << "\n";
+            std::cerr << "zelt-bench: " << zelt::app::clerkMessage(e) << "\n";
             _exit(1);
         }
         _exit(0);
@@ -423,7 +424,7 @@ std::vector<Figure> runInChild(const zelt::demo::Sizes& sizes, const zelt::demo:
             for (const Figure& f : runBench(sizes, archive, dir, cache).list)
                 out << f.label << '\t' << f.value << '\t' << f.raw << '\t' << (f.megabytes ? 1 : 0) << '\t' << f.cpu << '\n';
         } catch (const std::exception& e) {
-            std::cerr << "zelt-bench: " << e.what() << "\n";
+            std::cerr << "zelt-bench: " << zelt::app::clerkMessage(e) << "\n";
             rc = 1;
         }
         const std::string text = out.str();
@@ -531,7 +532,7 @@ int main(int argc, char** argv) {
         const std::vector<Figure> b = runInChild(sizes, archive, dir, cache);
         printGrowth(small, sizes, a, b);
     } catch (const std::exception& e) {
-        std::cerr << "zelt-bench: " << e.what() << "\n";
+        std::cerr << "zelt-bench: " << zelt::app::clerkMessage(e) << "\n";
         return 1;
     }
     return 0;

@@ -2,6 +2,7 @@
 // (empty), and with --demo fills it with generated registers, pick lists, phrase lists and note files.
 #include "app/clock.h"
 #include "app/main_window.h"
+#include "app/store_messages.h"
 #include "base/date.h"
 #include "base/error.h"
 #include "demo/demo_data.h"
@@ -73,11 +74,8 @@ int main(int argc, char** argv) {
         // The lists the demo does not fill, and all of them in an empty directory, are there to edit
         // before the first start.
         init::createEmptyListFiles(dir);
-    } catch (const EngineError& e) {
-        std::cerr << "zelt-init: " << e.what() << "\n";
-        return 1;
     } catch (const std::exception& e) {
-        std::cerr << "zelt-init: " << e.what() << "\n";
+        std::cerr << "zelt-init: " << app::clerkMessage(e) << "\n";
         return 1;
     }
     return 0;

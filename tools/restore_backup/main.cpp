@@ -1,5 +1,6 @@
 // zelt-restore-backup: puts a safety copy of the Backup folder back into a data directory, with the
 // program closed, to undo a mistaken transfer, check or clear.
+#include "app/store_messages.h"
 #include "base/error.h"
 #include "store/safety_copy.h"
 #include "version_option.h"
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
         for (const std::string& f : restored.noteFolders) std::cout << "  " << f << "*.vrk\n";
         return 0;
     } catch (const zelt::EngineError& e) {
-        std::cerr << e.what() << "\n";
+        std::cerr << zelt::app::clerkMessage(e) << "\n";
         return 1;
     }
 }

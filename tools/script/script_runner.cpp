@@ -1,5 +1,6 @@
 #include "script/script_runner.h"
 
+#include "app/store_messages.h"
 #include "base/date.h"
 #include "base/error.h"
 #include "reports/document.h"
@@ -115,7 +116,7 @@ bool ScriptRunner::runLine(const std::string& line) {
         try {
             body();
         } catch (const EngineError& e) {
-            ui_.error(e.what());
+            ui_.error(app::clerkMessage(e));
         } catch (const Aborted&) {
         }
     }
