@@ -22,6 +22,7 @@ const KindName kKinds[] = {
     {IntentAction::Kind::DropAppended, "drop-appended"}, {IntentAction::Kind::Delete, "delete"},
     {IntentAction::Kind::Blank, "blank"},                {IntentAction::Kind::MoveNote, "move-note"},
     {IntentAction::Kind::CopyNote, "copy-note"},         {IntentAction::Kind::DropNoteCopy, "drop-note-copy"},
+    {IntentAction::Kind::Restore, "restore"},            {IntentAction::Kind::ReplaceNote, "replace-note"},
 };
 
 const char* const kHeader = "zelt-intent 1";

@@ -19,7 +19,9 @@ struct IntentAction {
         // command had appended. `minCounter` "-" says the file could not be opened before the
         // command, so the command appended nothing to it.
         DropAppended,
-        // file, field, value: removes the records whose `field` equals the number `value`.
+        // file, field, value, [maxCounter]: removes the records whose `field` equals the number
+        // `value` (and whose counter N is at most `maxCounter`, when given: the records a merge
+        // replaced, not the ones it added).
         Delete,
         // file, field, value, blanked fields...: blanks those fields of the records whose `field`
         // equals `value`.
@@ -32,6 +34,12 @@ struct IntentAction {
         // note, [original]: the note is removed when it is empty (created empty when its record was
         // shown) or, with `original`, when it holds the same bytes (a copy the command made).
         DropNoteCopy,
+        // file, counter, then field and value pairs: puts back the stored values of the record with
+        // that counter, as restoreActions() read them. A record no longer there is left alone.
+        Restore,
+        // from, to: `to` takes the bytes of `from` when `from` exists; a missing `from` leaves `to`
+        // as it is.
+        ReplaceNote,
     };
     Kind kind;
     std::vector<std::string> args;

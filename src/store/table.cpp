@@ -257,9 +257,9 @@ void Table::open() {
     if (active()) return;
     std::string check;
     const auto path = resolvePath(session_.dataDir(), fileName_);
-    sql::Connection db = openTableFile(path, fileName_, layout_, check);
+    sql::Connection db = openTableFile(path, fileName_, layout_, check, readOnly_);
     session_.unlock(fileName_, check);
-    addMissingIndexes(db, layout_, lookupIndexesOf(layout_.name));
+    if (!readOnly_) addMissingIndexes(db, layout_, lookupIndexesOf(layout_.name));
     db_ = std::move(db);
     try {
         prepare();
