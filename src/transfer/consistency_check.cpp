@@ -2,6 +2,7 @@
 
 #include "base/date.h"
 #include "transfer/key_index.h"
+#include "transfer/quiet_scroll.h"
 
 #include <optional>
 
@@ -60,6 +61,7 @@ void deleteStale(store::TableSet& tables, const Comparison& c, Progress& progres
     }
     // One commit per file for the whole walk; the deletes are as durable as the walk's end.
     store::Session::Batch batch(tables.session());
+    QuietScroll quiet(live);
     live.first();
     for (long row = 0; !live.eof();) {
         progress.step();
@@ -77,6 +79,7 @@ void deleteStale(store::TableSet& tables, const Comparison& c, Progress& progres
         if (live.isEmpty() || live.currentRow() < row) break;
     }
     batch.commit();
+    quiet.finish();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "store/intent_recovery.h"
 #include "store/tree.h"
 #include "transfer/key_index.h"
+#include "transfer/quiet_scroll.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,7 +48,7 @@ const std::vector<Phase>& phases() {
 }
 
 // Persons merged under one journal at most; a crash takes back at most these.
-constexpr size_t kGroupSize = 200;
+constexpr size_t kGroupSize = 1000;
 
 long long svOf(const store::Table& t) { return static_cast<long long>(std::trunc(t.asNumber("Sv"))); }
 
@@ -116,6 +117,9 @@ public:
         for (int row = 0; row < count; ++row) keys.push_back(sourceIndex_.keyOfRow(source_, row));
         index_.build(target_);
         Counters counters(tables_, targetTablesOf(phase_));
+        // The phase's tables are all closed when it ends: no note is shown from inside it, and a
+        // new record gets a note file only when its source has one.
+        QuietScroll quiet(target_);
         source_.first();
         for (size_t row = 0; row < keys.size() && !source_.eof();) row = mergeGroup(keys, row, counters);
         for (int n : targetTablesOf(phase_)) tables_.table(n).close();
@@ -252,8 +256,6 @@ private:
         target_.post();    // posted empty, so that it receives its counter
         const long long counter = target_.asInteger("N");
         counters.appended(0, counter);
-        // Showing the new record may have created its note empty.
-        undo.steps.push_back({Kind::DropNoteCopy, {noteOf(phase_.targetCopy, counter)}});
         target_.edit();
         target_.setNumber("Sv", static_cast<double>(counter));
         carry(source_, target_);

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -90,21 +91,21 @@ void writeFamilies(const fs::path& dir, const std::string& prefix, const std::ve
 // date now and then.
 Person drawPerson(std::mt19937& rng, int names) {
     static const char* const kFirst[] = {"Иван", "Пётр", "Олег", "Анна", "Мария"};
-    std::uniform_int_distribution<int> name(0, names - 1), day(1, 28), year(1985, 1995), pick(0, 4), blank(0, 19);
+    std::uniform_int_distribution<int> name(0, names - 1), day(1, 2), year(1990, 1991), pick(0, 4), blank(0, 19);
     Person p;
     p.f = "Фамилия" + std::to_string(name(rng));
-    p.i = std::string(kFirst[pick(rng)]) + std::to_string(name(rng) % 7);
+    p.i = std::string(kFirst[pick(rng)]) + std::to_string(name(rng) % 3);
     p.o = "Отчество" + std::to_string(pick(rng) % 3);
     if (blank(rng) != 0) {
         char d[16];
-        std::snprintf(d, sizeof d, "%04d-%02d-%02d", year(rng), 1 + pick(rng), day(rng));
+        std::snprintf(d, sizeof d, "%04d-%02d-%02d", year(rng), 1 + pick(rng) % 2, day(rng));
         p.dr = d;
     }
     return p;
 }
 
 std::string isoOf(std::mt19937& rng, int fromYear, int toYear, bool mayBeBlank) {
-    std::uniform_int_distribution<int> day(1, 28), month(1, 12), year(fromYear, toYear), blank(0, 9);
+    std::uniform_int_distribution<int> day(1, 2), month(1, 3), year(fromYear, toYear), blank(0, 9);
     if (mayBeBlank && blank(rng) == 0) return "";
     char d[16];
     std::snprintf(d, sizeof d, "%04d-%02d-%02d", year(rng), month(rng), day(rng));
@@ -127,15 +128,26 @@ std::vector<std::string> storedRows(const fs::path& file, const std::string& sel
     return out;
 }
 
-double runCommand(const fs::path& dir, const char* reg, const char* item, int& errors) {
+// Processor time of this process in ms: on a machine shared with other work the wall clock says
+// more about the neighbours than about the command.
+double cpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Runs one menu command after choosing a register; its wall time, and its processor time in `cpu`.
+double runCommand(const fs::path& dir, const char* reg, const char* item, int& errors, double* cpu = nullptr) {
     YesUi ui;
     app::FixedClock clock(*parseDate("10.12.2026"));
     app::Application a(dir, ui, clock);
     a.start();
     a.dispatch([&] { a.model().fire(reg, "Click"); });
     const auto t0 = Clock::now();
+    const double c0 = cpuMs();
     a.dispatch([&] { a.model().fire(item, "Click"); });
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    if (cpu) *cpu = cpuMs() - c0;
     errors = ui.errors;
     a.stop();
     return ms;
@@ -227,10 +239,10 @@ int literalComparisons(const fs::path& dir) {
     }
     std::vector<Person> live, archived;
     for (int k = 0; k < 1500; ++k) {
-        Person p = drawPerson(rng, 15);
+        Person p = drawPerson(rng, 4);
         p.dkdn = isoOf(rng, 2004, 2006, true);
         live.push_back(p);
-        Person a = drawPerson(rng, 15);
+        Person a = drawPerson(rng, 4);
         a.dccu = isoOf(rng, 2004, 2006, true);
         archived.push_back(a);
     }
@@ -274,9 +286,10 @@ int runTransferBench(const fs::path& dir, int transferSize, int checkSize) {
     writeFamilies(dir, "", mothers, fathers);
     writeFamilies(dir, "Perenos/", tMothers, tFathers);
     int errors = 0;
-    const double transferMs = runCommand(dir, "N49", "N124", errors);
-    std::printf("transfer of %d minors and %d families into registers of %d each: %.0f ms (target 3000)%s\n", transferSize,
-                transferSize, transferSize, transferMs, errors ? ", WITH ERRORS" : "");
+    double cpu = 0;
+    const double transferMs = runCommand(dir, "N49", "N124", errors, &cpu);
+    std::printf("transfer of %d minors and %d families into registers of %d each: %.0f ms, processor %.0f ms (target 3000)%s\n",
+                transferSize, transferSize, transferSize, transferMs, cpu, errors ? ", WITH ERRORS" : "");
 
     // The check: checkSize live and archived minors, a tenth of the live ones stale.
     std::vector<Person> checkLive, checkArchive;
@@ -288,10 +301,10 @@ int runTransferBench(const fs::path& dir, int transferSize, int checkSize) {
     freshTree(dir);
     writeMinors(dir, "", checkLive, true);
     writeMinors(dir, "Arxiv/", checkArchive, false);
-    const double checkMs = runCommand(dir, "N49", "N153", errors);
+    const double checkMs = runCommand(dir, "N49", "N153", errors, &cpu);
     const size_t left = storedRows(dir / "ZELT/ZELT.db", "SELECT N FROM ZELT").size();
-    std::printf("check over %d live and %d archived minors (%zu deleted): %.0f ms (target 2000)%s\n", checkSize, checkSize,
-                static_cast<size_t>(checkSize) - left, checkMs, errors ? ", WITH ERRORS" : "");
+    std::printf("check over %d live and %d archived minors (%zu deleted): %.0f ms, processor %.0f ms (target 2000)%s\n",
+                checkSize, checkSize, static_cast<size_t>(checkSize) - left, checkMs, cpu, errors ? ", WITH ERRORS" : "");
     fs::remove_all(dir);
     return differ;
 }
