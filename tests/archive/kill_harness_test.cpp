@@ -481,7 +481,7 @@ std::map<std::string, std::string> persons(const fs::path& dir) {
         std::map<std::string, std::string> courts;
         {
             Db pnu(dir, fileOf(prefix, "PNU"), false);
-            const std::string all = pnu.value("SELECT group_concat(x, ';') FROM (SELECT Sv || ':' || MeraSud AS x FROM PNU ORDER BY MeraSud)");
+            const std::string all = pnu.value("SELECT group_concat(x, ';') FROM (SELECT CAST(Sv AS INTEGER) || ':' || MeraSud AS x FROM PNU ORDER BY MeraSud)");
             std::istringstream in(all == "NULL" ? "" : all);
             for (std::string item; std::getline(in, item, ';');) {
                 const size_t colon = item.find(':');
