@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <system_error>
@@ -95,11 +96,13 @@ public:
     }
     sql::Connection& get(const std::string& file, const Layout& layout) {
         auto it = files_.find(file);
-        if (it == files_.end()) {
-            it = files_.emplace(file, openFile(session_, file, layout)).first;
-            it->second.exec("BEGIN IMMEDIATE");
-        }
+        if (it == files_.end()) it = files_.emplace(file, openFile(session_, file, layout)).first;
         return it->second;
+    }
+    // Starts the file's transaction before its first write: a step with nothing to do writes
+    // nothing, so it succeeds on a file that cannot be written.
+    static void willWrite(sql::Connection& db) {
+        if (!db.inTransaction()) db.exec("BEGIN IMMEDIATE");
     }
     void commit() {
         for (auto& [name, db] : files_)
@@ -119,29 +122,41 @@ void runTableAction(OpenFiles& files, const IntentAction& a) {
     sql::Connection& db = files.get(file, layout);
     const std::string table = sql::quoted(layout.name);
     const std::string counter = sql::quoted(layout.fields[0].name);
+    // Deletes the records `where` picks, if there are any.
+    const auto deleteWhere = [&](const std::string& where, const std::function<void(sql::Statement&)>& bind) {
+        sql::Statement any(db, "SELECT EXISTS (SELECT 1 FROM " + table + " WHERE " + where + ")");
+        bind(any);
+        if (!any.step() || any.columnInt(0) == 0) return;
+        any = sql::Statement();
+        OpenFiles::willWrite(db);
+        sql::Statement st(db, "DELETE FROM " + table + " WHERE " + where);
+        bind(st);
+        st.run();
+    };
     switch (a.kind) {
         case IntentAction::Kind::DropAppended: {
             const bool keyed = a.args.size() >= 4;
-            sql::Statement st(db, "DELETE FROM " + table + " WHERE " + counter + " > ?1" +
-                                      (keyed ? " AND " + column(layout, arg(a, 2)) + " = ?2" : std::string()));
-            st.bind(1, static_cast<int64_t>(std::stoll(arg(a, 1))));
-            if (keyed) st.bind(2, numberArg(a, 3));
-            st.run();
+            deleteWhere(counter + " > ?1" + (keyed ? " AND " + column(layout, arg(a, 2)) + " = ?2" : std::string()),
+                        [&](sql::Statement& st) {
+                            st.bind(1, static_cast<int64_t>(std::stoll(arg(a, 1))));
+                            if (keyed) st.bind(2, numberArg(a, 3));
+                        });
             break;
         }
         case IntentAction::Kind::Delete: {
             const bool bounded = a.args.size() >= 4;
-            sql::Statement st(db, "DELETE FROM " + table + " WHERE " + column(layout, arg(a, 1)) + " = ?1" +
-                                      (bounded ? " AND " + counter + " <= ?2" : std::string()));
-            st.bind(1, numberArg(a, 2));
-            if (bounded) st.bind(2, static_cast<int64_t>(std::stoll(arg(a, 3))));
-            st.run();
+            deleteWhere(column(layout, arg(a, 1)) + " = ?1" + (bounded ? " AND " + counter + " <= ?2" : std::string()),
+                        [&](sql::Statement& st) {
+                            st.bind(1, numberArg(a, 2));
+                            if (bounded) st.bind(2, static_cast<int64_t>(std::stoll(arg(a, 3))));
+                        });
             break;
         }
         case IntentAction::Kind::Blank: {
             std::string set;
             for (size_t i = 3; i < a.args.size(); ++i) set += (i > 3 ? ", " : "") + column(layout, a.args[i]) + " = NULL";
             if (set.empty()) break;
+            OpenFiles::willWrite(db);
             sql::Statement st(db, "UPDATE " + table + " SET " + set + " WHERE " + column(layout, arg(a, 1)) + " = ?1");
             st.bind(1, numberArg(a, 2));
             st.run();
@@ -153,6 +168,7 @@ void runTableAction(OpenFiles& files, const IntentAction& a) {
             for (size_t i = 2; i + 1 < a.args.size(); i += 2)
                 set += (i > 2 ? ", " : "") + column(layout, a.args[i]) + " = ?" + std::to_string(param++);
             if (set.empty()) break;
+            OpenFiles::willWrite(db);
             sql::Statement st(db, "UPDATE " + table + " SET " + set + " WHERE " + counter + " = ?1");
             st.bind(1, static_cast<int64_t>(std::stoll(arg(a, 1))));
             param = 2;

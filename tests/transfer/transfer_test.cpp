@@ -212,6 +212,26 @@ TEST_F(TransferTest, DamagedOrForeignTransferFileIsNamedAndNothingIsMerged) {
     }
 }
 
+TEST_F(TransferTest, ErrorInsideAPersonTakesBackOnlyHimAndClosesTheProgressWindow) {
+    // The first minor has no court record; the second has one, and the court file here cannot be
+    // written: his record is taken back whole, the first stays merged.
+    seed(17, {{{"Sv", "1"}, {"F", "Первый"}, {"I", "Иван"}}, {{"Sv", "2"}, {"F", "Второй"}, {"I", "Пётр"}}});
+    seed(18, {{{"Sv", "2"}, {"MeraSud", "Штраф"}}});
+    note("Perenos/ZELT/1.vrk", "{\\rtf1 first}");
+    note("Perenos/ZELT/2.vrk", "{\\rtf1 second}");
+    fs::permissions(dir / "PNU/PNU.db", fs::perms(0444));
+    const std::string out = testing::runScriptUnprivileged(dir.path(), "click N49\nanswer yes\nclick N124\nshow TForm7\ndump Table1 N F\n");
+    testing::makeWritable(dir.path());
+    EXPECT_EQ(out, std::string(kConfirm) +
+                       "error: Файл PNU\\PNU.db недоступен для записи: файл или его папка только для чтения\n"
+                       "TForm7: \"Перенос данных в БД\" hidden\n"
+                       "1\tПервый\n");
+    EXPECT_EQ(stored(1, {"N", "F"}), "1\tПервый\n");
+    EXPECT_EQ(noteText("ZELT/1.vrk"), "{\\rtf1 first}");
+    EXPECT_EQ(noteText("ZELT/2.vrk"), "(none)");
+    EXPECT_FALSE(fs::exists(dir / "intent.jrn"));
+}
+
 TEST_F(TransferTest, TransferFilesAreOnlyRead) {
     seed(17, {{{"F", "Чужой"}, {"I", "Пётр"}}});
     seed(18, {{{"Sv", "1"}, {"MeraSud", "Штраф"}}});
