@@ -53,7 +53,8 @@ void transferData(MainWindow& w) {
     // Files from another installation are checked before anything is merged: a damaged, foreign or
     // differently laid out one is named by the error and nothing changes.
     transfer::checkSources(w.tables());
-    // Everything before this point only reads; the first change follows.
+    // Everything up to here only reads. A copy of the tables the merge may change belongs here,
+    // before the first change.
     ProgressWindow progress(w, "Перенос данных в БД");
     transfer::mergeTransfer(w.tables(), progress);
     closeMergeTables(w);
@@ -66,7 +67,8 @@ void checkData(MainWindow& w) {
                                     "меньше чем дата снятия с учёта в архиве!");
     w.formActivate();
     if (!yes) return;
-    // Nothing has changed yet; the first change follows.
+    // Nothing has changed yet. A copy of the tables the check may change belongs here, before the
+    // first change.
     ProgressWindow progress(w, "Проверка БД");
     transfer::checkRegisters(w.tables(), progress);
 }
