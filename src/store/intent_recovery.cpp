@@ -91,6 +91,7 @@ class OpenFiles {
 public:
     explicit OpenFiles(Session& session) : session_(session) {}
     ~OpenFiles() {
+        statements_.clear();
         for (auto& [name, db] : files_)
             if (db.inTransaction()) sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     }
@@ -104,7 +105,15 @@ public:
     static void willWrite(sql::Connection& db) {
         if (!db.inTransaction()) db.exec("BEGIN IMMEDIATE");
     }
+    // A statement of this text on the file, prepared once for the whole list.
+    sql::Statement& statement(const std::string& file, sql::Connection& db, const std::string& text) {
+        auto& st = statements_[file + '\n' + text];
+        if (!st.valid()) st = sql::Statement(db, text);
+        st.reset();
+        return st;
+    }
     void commit() {
+        statements_.clear();
         for (auto& [name, db] : files_)
             if (db.inTransaction()) db.exec("COMMIT");
     }
@@ -112,6 +121,7 @@ public:
 private:
     Session& session_;
     std::map<std::string, sql::Connection> files_;
+    std::map<std::string, sql::Statement> statements_;  // go before their connections
 };
 
 void runTableAction(OpenFiles& files, const IntentAction& a) {
@@ -124,12 +134,13 @@ void runTableAction(OpenFiles& files, const IntentAction& a) {
     const std::string counter = sql::quoted(layout.fields[0].name);
     // Deletes the records `where` picks, if there are any.
     const auto deleteWhere = [&](const std::string& where, const std::function<void(sql::Statement&)>& bind) {
-        sql::Statement any(db, "SELECT EXISTS (SELECT 1 FROM " + table + " WHERE " + where + ")");
+        sql::Statement& any = files.statement(file, db, "SELECT EXISTS (SELECT 1 FROM " + table + " WHERE " + where + ")");
         bind(any);
-        if (!any.step() || any.columnInt(0) == 0) return;
-        any = sql::Statement();
+        const bool found = any.step() && any.columnInt(0) != 0;
+        any.reset();
+        if (!found) return;
         OpenFiles::willWrite(db);
-        sql::Statement st(db, "DELETE FROM " + table + " WHERE " + where);
+        sql::Statement& st = files.statement(file, db, "DELETE FROM " + table + " WHERE " + where);
         bind(st);
         st.run();
     };
