@@ -4,6 +4,7 @@
 #include "app/archive_commands.h"
 #include "app/filter_commands.h"
 #include "app/report_commands.h"
+#include "app/transfer_commands.h"
 #include "reports/docx_writer.h"
 #include "app/grid_rules.h"
 #include "app/main_window_layout.h"
@@ -31,6 +32,7 @@ MainWindow::MainWindow(const std::filesystem::path& dataDir, UiServices& ui, Clo
     installArchiveCommands(*this);
     installFilterMenus(*this);
     installReportCommands(*this);
+    installTransferCommands(*this);
     session_.setPasswordPrompt([this](const std::string& file) { return ui_.password(file); });
     editing::installRecordHooks(tables_, *this);
 }

@@ -24,6 +24,7 @@ const KindName kKinds[] = {
     {IntentAction::Kind::Blank, "blank"},                {IntentAction::Kind::MoveNote, "move-note"},
     {IntentAction::Kind::CopyNote, "copy-note"},         {IntentAction::Kind::DropNoteCopy, "drop-note-copy"},
     {IntentAction::Kind::Empty, "empty"},
+    {IntentAction::Kind::Restore, "restore"},            {IntentAction::Kind::ReplaceNote, "replace-note"},
 };
 
 const char* const kHeader = "zelt-intent 1";

@@ -19,7 +19,9 @@ struct IntentAction {
         // command had appended. `minCounter` "-" says the file could not be opened before the
         // command, so the command appended nothing to it.
         DropAppended,
-        // file, field, value: removes the records whose `field` equals the number `value`.
+        // file, field, value, [maxCounter]: removes the records whose `field` equals the number
+        // `value` (and whose counter N is at most `maxCounter`, when given: the records a merge
+        // replaced, not the ones it added).
         Delete,
         // file, field, value, blanked fields...: blanks those fields of the records whose `field`
         // equals `value`.
@@ -34,6 +36,12 @@ struct IntentAction {
         DropNoteCopy,
         // file: removes every record of the table file; its counter, indexes and password stay.
         Empty,
+        // file, counter, then field and value pairs: puts back the stored values of the record with
+        // that counter, as restoreActions() read them. A record no longer there is left alone.
+        Restore,
+        // from, to: `to` takes the bytes of `from` when `from` exists; a missing `from` leaves `to`
+        // as it is.
+        ReplaceNote,
     };
     Kind kind;
     std::vector<std::string> args;

@@ -19,6 +19,11 @@ void runIntentActions(Session& session, const std::vector<IntentAction>& actions
 // afterwards are those above it.
 long long highestCounter(Session& session, const std::string& tableFile);
 
+// Restore steps that put back the records with these counters of the table file as they are
+// stored now (every field but the counter); counters not in the file give no step.
+std::vector<IntentAction> restoreActions(Session& session, const std::string& tableFile,
+                                         const std::vector<long long>& counters);
+
 // When the data directory holds a journal: undoes the command (not yet committed) or finishes it
 // (committed), then removes the journal. Returns whether there was one. On failure the journal
 // stays for the next attempt.

@@ -1,5 +1,7 @@
 #include "store/sqlite.h"
 
+#include <cstdio>
+
 #include "base/error.h"
 
 #include <cerrno>
@@ -47,9 +49,26 @@ Cause causeOf(int code, int sysErrno) {
     }
 }
 
-Connection::Connection(const std::string& path, bool create, std::string displayName) : name_(std::move(displayName)) {
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+Connection::Connection(const std::string& path, bool create, std::string displayName, bool readOnly, bool immutable)
+    : name_(std::move(displayName)) {
+    int flags = (readOnly || immutable ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0)) |
+                SQLITE_OPEN_NOMUTEX;
+    std::string name = path;
+    if (immutable) {
+        name = "file:";
+        for (char c : path) {
+            if (c == '%' || c == '?' || c == '#') {
+                char buf[4];
+                std::snprintf(buf, sizeof buf, "%%%02X", static_cast<unsigned char>(c));
+                name += buf;
+            } else {
+                name += c;
+            }
+        }
+        name += "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
+    }
+    const int rc = sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const int code = db_ ? sqlite3_extended_errcode(db_) : rc;
         const int sysErrno = db_ ? sqlite3_system_errno(db_) : 0;

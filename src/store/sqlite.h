@@ -44,8 +44,11 @@ class Connection {
 public:
     Connection() = default;
     // Opens an existing file read-write (create=false) or creates it. `displayName` names the table
-    // file in error messages.
-    Connection(const std::string& path, bool create, std::string displayName);
+    // file in error messages. A read-only connection never writes the file; an immutable one
+    // (read-only too) also takes no lock and needs no shared-memory file beside it, for a file
+    // in a folder that cannot be written.
+    Connection(const std::string& path, bool create, std::string displayName, bool readOnly = false,
+               bool immutable = false);
     ~Connection();
     Connection(Connection&& o) noexcept;
     Connection& operator=(Connection&& o) noexcept;

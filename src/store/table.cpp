@@ -272,9 +272,9 @@ void Table::open() {
     if (active()) return;
     std::string check;
     const auto path = resolvePath(session_.dataDir(), fileName_);
-    sql::Connection db = openTableFile(path, fileName_, layout_, check);
+    sql::Connection db = openTableFile(path, fileName_, layout_, check, readOnly_);
     session_.unlock(fileName_, check);
-    addMissingIndexes(db, layout_, lookupIndexesOf(layout_.name));
+    if (!readOnly_) addMissingIndexes(db, layout_, lookupIndexesOf(layout_.name));
     db_ = std::move(db);
     try {
         prepare();
@@ -574,7 +574,9 @@ long Table::countShown() const {
 
 const std::vector<Value>* Table::rowAt(long row) const {
     const int64_t id = ids_[static_cast<size_t>(row)];
-    const uint64_t writes = gWrites.load(std::memory_order_relaxed);
+    // A file opened read-only is not written by this program while it is open (the transfer copy
+    // during the merge), so what was read ahead of a walk over it stays true whatever others write.
+    const uint64_t writes = readOnly_ ? rowCacheWrites_ : gWrites.load(std::memory_order_relaxed);
     if (rowCacheWrites_ == writes) {
         for (const auto& [cachedId, rec] : rowCache_)
             if (cachedId == id) return &rec;

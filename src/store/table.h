@@ -90,6 +90,10 @@ public:
     void open();
     void close();
     bool active() const { return state_ != State::Inactive; }
+    // A read-only table opens its file without ever writing it (no index added, no journal mode
+    // set) and refuses every write with the engine's error. Takes effect at the next open.
+    void setReadOnly(bool on) { readOnly_ = on; }
+    bool readOnly() const { return readOnly_; }
     void setActive(bool on) { on ? open() : close(); }
     State state() const { return state_; }
 
@@ -286,6 +290,7 @@ private:
     bool modified_ = false;
     long insertReturnPos_ = -1;
     bool inBatchAppend_ = false;
+    bool readOnly_ = false;
 };
 
 // Plain text form of a number as fields show it: "16", "16,5".

@@ -136,12 +136,20 @@ void checkFields(const sql::Connection& db, const Layout& layout) {
 }  // namespace
 
 sql::Connection openTableFile(const std::filesystem::path& path, const std::string& displayName, const Layout& layout,
-                              std::string& storedPasswordCheck) {
+                              std::string& storedPasswordCheck, bool readOnly) {
     requireFile(path, displayName);
-    sql::Connection db(path.string(), false, displayName);
+    sql::Connection db(path.string(), false, displayName, readOnly);
     // Nothing below writes: a file refused here is left as it was.
     try {
-        checkMetadata(db, layout, storedPasswordCheck);
+        try {
+            checkMetadata(db, layout, storedPasswordCheck);
+        } catch (const sql::Failure& f) {
+            // A file in a folder nobody may write (copied from a disc) cannot get the shared-memory
+            // file its journal needs even for reading; read only, it is read as it lies.
+            if (!readOnly || (f.cause() != sql::Cause::ReadOnly && f.cause() != sql::Cause::CannotOpen)) throw;
+            db = sql::Connection(path.string(), false, displayName, true, true);
+            checkMetadata(db, layout, storedPasswordCheck);
+        }
         checkFields(db, layout);
     } catch (const sql::Failure& f) {
         if (saysForeign(f)) throw sql::Failure(SQLITE_NOTADB, Fault::FileDamaged, displayName);
@@ -150,7 +158,8 @@ sql::Connection openTableFile(const std::filesystem::path& path, const std::stri
     // Memory-mapped reads spare a system call per page on the point lookups of a walk; the window
     // is kept small, since walks read their records in windows and every mapped page a walk has
     // touched stays resident.
-    db.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA mmap_size=33554432; PRAGMA cache_size=-8192;");
+    if (readOnly) db.exec("PRAGMA query_only=1; PRAGMA mmap_size=33554432; PRAGMA cache_size=-8192;");
+    else db.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA mmap_size=33554432; PRAGMA cache_size=-8192;");
     return db;
 }
 

@@ -23,9 +23,10 @@ void createTableFile(const std::filesystem::path& path, const std::string& displ
                      const std::vector<IndexDef>& indexes, const std::string& password);
 
 // Opens an existing table file and checks that it is one of ours, of this layout: every field of
-// the layout in record order with its type. Returns the stored password check.
+// the layout in record order with its type. Returns the stored password check. A read-only file
+// (a file from another installation) is opened so that nothing is ever written into it.
 sql::Connection openTableFile(const std::filesystem::path& path, const std::string& displayName, const Layout& layout,
-                              std::string& storedPasswordCheck);
+                              std::string& storedPasswordCheck, bool readOnly = false);
 
 // Adds to an open table file those of `indexes` it lacks. A file that cannot take them now (read
 // only, busy, full) stays as it is and works without them, only slower.

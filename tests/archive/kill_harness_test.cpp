@@ -20,6 +20,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -441,6 +442,158 @@ INSTANTIATE_TEST_SUITE_P(Commands, KillHarness, ::testing::Range(0, static_cast<
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(cases()[static_cast<size_t>(info.param)].name);
                          });
+
+
+// The transfer killed at random moments. The merge is all or nothing per person, so after each
+// kill and the start that settles it every transferred person is wholly as before or wholly as
+// after an uninterrupted run, in his record, details and note; and running the transfer again
+// ends where one uninterrupted run ends.
+constexpr int kTransferLive = 400;      // live minors, each found again in the transfer copy
+constexpr int kTransferNew = 400;       // transferred minors who are new here
+constexpr int kTransferArchived = 100;  // archived minors here, each also in the transfer archive
+
+// One transaction of inserts into a table file of the tree.
+void insertAll(const fs::path& dir, const std::string& file, const std::vector<std::string>& inserts) {
+    Db db(dir, file, true);
+    std::string sql = "BEGIN;";
+    for (const std::string& i : inserts) sql += i + ";";
+    db.exec(sql + "COMMIT;");
+}
+
+std::string minorRow(int sv, const std::string& surname, int k, const std::string& zan, const char* dccu) {
+    return "INSERT INTO ZELT (Sv, F, I, O, DR, Zan, DCcU) VALUES (" + std::to_string(sv) + ", '" + surname + "', 'Имя" +
+           std::to_string(k) + "', 'Отчество', '1990-02-01', '" + zan + "', " + (dccu ? "'" + std::string(dccu) + "'" : "NULL") + ")";
+}
+
+void seedTransfer(const fs::path& dir) {
+    std::vector<std::string> live, liveCourt, transfer, transferCourt, archived, transferArchived;
+    for (int k = 0; k < kTransferLive; ++k) {
+        live.push_back(minorRow(k + 1, "Старый" + std::to_string(k), k, "Школа", nullptr));
+        for (int j = 0; j < 2; ++j)
+            liveCourt.push_back("INSERT INTO PNU (Sv, MeraSud) VALUES (" + std::to_string(k + 1) + ", 'старое " + std::to_string(k) + "-" + std::to_string(j) + "')");
+        writeNote(dir, "ZELT/" + std::to_string(k + 1) + ".vrk", "{\\rtf1 old " + std::to_string(k) + "}");
+    }
+    for (int k = 0; k < kTransferLive + kTransferNew; ++k) {
+        const int sv = 1001 + k;
+        transfer.push_back(minorRow(sv, "Новый" + std::to_string(k), k, "Работа", nullptr));
+        for (int j = 0; j < 3; ++j)
+            transferCourt.push_back("INSERT INTO PNU (Sv, MeraSud) VALUES (" + std::to_string(sv) + ", 'новое " + std::to_string(k) + "-" + std::to_string(j) + "')");
+        // Every other transferred minor brings a note; a found one without it keeps his own.
+        if (k % 2 == 0) writeNote(dir, "Perenos/ZELT/" + std::to_string(sv) + ".vrk", "{\\rtf1 new " + std::to_string(k) + "}");
+    }
+    for (int k = 0; k < kTransferArchived; ++k) {
+        archived.push_back(minorRow(k + 1, "Архивный", 5000 + k, "Школа", "2005-03-01"));
+        transferArchived.push_back(minorRow(k + 1, "Архивный", 5000 + k, "Школа", "2005-03-01"));
+        transferArchived.push_back(minorRow(k + 501, "Снятый", 5000 + k, "Школа", "2006-03-01"));
+    }
+    insertAll(dir, "ZELT\\ZELT.db", live);
+    insertAll(dir, "PNU\\PNU.db", liveCourt);
+    insertAll(dir, "Perenos\\ZELT\\ZELT.db", transfer);
+    insertAll(dir, "Perenos\\PNU\\PNU.db", transferCourt);
+    insertAll(dir, "Arxiv\\ZELT\\ZELT.db", archived);
+    insertAll(dir, "Perenos\\Arxiv\\ZELT\\ZELT.db", transferArchived);
+}
+
+// Every person of the minors' live and archive tables by his key (first name, patronymic, date of
+// birth, and the deregistration date in the archive): his surname, occupation, court records and
+// note. A key held twice shows both.
+std::map<std::string, std::string> persons(const fs::path& dir) {
+    std::map<std::string, std::string> out;
+    for (const std::string prefix : {"", "Arxiv\\"}) {
+        std::map<std::string, std::string> courts;
+        {
+            Db pnu(dir, fileOf(prefix, "PNU"), false);
+            const std::string all = pnu.value("SELECT group_concat(x, ';') FROM (SELECT CAST(Sv AS INTEGER) || ':' || MeraSud AS x FROM PNU ORDER BY MeraSud)");
+            std::istringstream in(all == "NULL" ? "" : all);
+            for (std::string item; std::getline(in, item, ';');) {
+                const size_t colon = item.find(':');
+                courts[item.substr(0, colon)] += item.substr(colon + 1) + ",";
+            }
+        }
+        Db zelt(dir, fileOf(prefix, "ZELT"), false);
+        const std::string all = zelt.value(
+            "SELECT group_concat(x, ';') FROM (SELECT CAST(Sv AS INTEGER) || '|' || I || '|' || O || '|' || DR || '|' || "
+            "IFNULL(DCcU, '') || '|' || F || '|' || IFNULL(Zan, '') AS x FROM ZELT ORDER BY N)");
+        std::istringstream in(all == "NULL" ? "" : all);
+        for (std::string item; std::getline(in, item, ';');) {
+            std::vector<std::string> f;
+            std::istringstream fields(item);
+            for (std::string v; std::getline(fields, v, '|');) f.push_back(v);
+            f.resize(7);
+            const std::string key = prefix + f[1] + "/" + f[2] + "/" + f[3] + (prefix.empty() ? "" : "/" + f[4]);
+            out[key] += f[5] + " " + f[6] + " [" + courts[f[0]] + "] " + noteState(dir, prefix + "ZELT\\" + f[0] + ".vrk") + ";";
+        }
+    }
+    return out;
+}
+
+TEST(TransferKillHarness, NoPersonIsEverHalfMergedAndARerunConverges) {
+    std::error_code ec;
+    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path root = base / ("zelt-kill-transfer-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const fs::path fixture = root / "fixture", work = root / "work";
+    fs::create_directories(fixture);
+    store::createTableTree(fixture, app::kTablePassword);
+    seedTransfer(fixture);
+    const std::string prelude = "today 01.06.2006\nstart\nclick N49\n", command = "answer yes\nclick N124\n";
+
+    const std::map<std::string, std::string> before = persons(fixture);
+    const Window window = measureCommand(fixture, work, prelude + command + "stop\n");
+    copyTree(fixture, work);
+    ASSERT_EQ(runToEnd(work, prelude + command + "stop\n"), 0);
+    ASSERT_TRUE(check::checkRegistry(work).empty());
+    const std::map<std::string, std::string> after = persons(work);
+    ASSERT_EQ(after.size(), static_cast<size_t>(kTransferLive + kTransferNew + 2 * kTransferArchived));
+    EXPECT_EQ(after.at("Имя0/Отчество/1990-02-01"), "Новый0 Работа [новое 0-0,новое 0-1,новое 0-2,] {\\rtf1 new 0};");
+    EXPECT_EQ(after.at("Имя1/Отчество/1990-02-01"), "Новый1 Работа [новое 1-0,новое 1-1,новое 1-2,] {\\rtf1 old 1};");
+    const double duration = std::max(window.end - window.begin, 0.001);
+
+    const int kills = killsPerCommand();
+    std::mt19937 rng(4242u);
+    std::uniform_real_distribution<double> within(0.0, 1.0);
+    int caughtMidway = 0, k = 0;
+    for (; k < kills || (caughtMidway < kills / 3 && k < 4 * kills); ++k) {
+        copyTree(fixture, work);
+        const double into = (k % kills + within(rng)) / kills * 1.1 * duration - 0.05 * duration;
+        const auto t0 = Clock::now();
+        const pid_t child = spawn(work, prelude + command + "stop\n");
+        if (into < 0) {
+            std::this_thread::sleep_for(std::chrono::duration<double>(std::max(window.begin + into, 0.0)));
+        } else {
+            const store::IntentJournal journal(work);
+            const auto giveUp = t0 + std::chrono::duration<double>(10 * (window.end + 0.1));
+            while (!journal.pending() && Clock::now() < giveUp && ::waitpid(child, nullptr, WNOHANG) == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+            std::this_thread::sleep_for(std::chrono::duration<double>(into));
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const bool pending = store::IntentJournal(work).pending();
+
+        ASSERT_EQ(runToEnd(work, "start\nstop\n"), 0);
+        const std::map<std::string, std::string> settled = persons(work);
+        int merged = 0;
+        for (const auto& [key, state] : after) {
+            const auto b = before.find(key), s = settled.find(key);
+            const std::string was = b == before.end() ? "-" : b->second, is = s == settled.end() ? "-" : s->second;
+            EXPECT_TRUE(is == was || is == state) << "kill " << k << ": " << key << " half merged: " << is
+                                                  << "\n  before " << was << "\n  after  " << state;
+            merged += is == state && is != was;
+        }
+        EXPECT_LE(settled.size(), after.size()) << "kill " << k;
+        if (pending || (merged > 0 && settled != after)) ++caughtMidway;
+        for (const std::string& p : check::checkRegistry(work)) ADD_FAILURE() << "kill " << k << ": " << p;
+
+        // Running the transfer again finishes what the kill interrupted.
+        ASSERT_EQ(runToEnd(work, prelude + command + "stop\n"), 0);
+        EXPECT_EQ(persons(work), after) << "kill " << k << ": the rerun did not converge";
+        if (::testing::Test::HasFailure()) break;
+    }
+    std::printf("transfer: command %.3f s, %d kills, %d caught midway\n", duration, k, caughtMidway);
+    EXPECT_GE(caughtMidway, kills / 3);
+    fs::remove_all(root);
+}
 
 }  // namespace
 }  // namespace zelt

@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/store_messages.h"
 #include "bench/literal_reports.h"
+#include "bench/transfer_bench.h"
 #include "base/date.h"
 #include "base/error.h"
 #include "demo/demo_data.h"
@@ -494,6 +495,8 @@ int main(int argc, char** argv) {
     fs::path dir = fs::temp_directory_path() / "zelt-bench";
     std::optional<fs::path> cache;
     bool growth = false;
+    bool transferOnly = false;
+    int transferSize = 10000, checkSize = 100000;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -505,17 +508,24 @@ int main(int argc, char** argv) {
         else if (a == "--archived-families" && hasValue) archive.families = std::atoi(argv[++i]);
         else if (a == "--dir" && hasValue) dir = argv[++i];
         else if (a == "--cache" && hasValue) cache = fs::path(argv[++i]);
+        else if (a == "--transfer") transferOnly = true;
+        else if (a == "--transfer-size" && hasValue) transferSize = std::atoi(argv[++i]);
+        else if (a == "--check-size" && hasValue) checkSize = std::atoi(argv[++i]);
         else {
             std::cerr << "usage: zelt-bench [--minors N] [--families N] [--archived SHARE] [--archived-minors N]\n"
                          "                  [--archived-families N] [--dir DIR] [--cache DIR] [--growth]\n"
                          "  --archived-minors, --archived-families  the archive-only data directory for the\n"
                          "            yearly reports (100000 and 20000; 0 and 0 leave those reports out)\n"
                          "  --growth  also runs a tenth of the sizes and prints each figure's growth\n"
-                         "  --cache   keeps the generated data of each size in DIR and copies it from there\n";
+                         "  --cache   keeps the generated data of each size in DIR and copies it from there\n"
+                         "  --transfer [--transfer-size N] [--check-size N]  only the transfer (N minors and N\n"
+                         "            families into registers of N each, 10000) and the register check (N live\n"
+                         "            and N archived minors, 100000), with their literal comparisons\n";
             return 2;
         }
     }
     try {
+        if (transferOnly) return bench::runTransferBench(dir.string() + "-transfer", transferSize, checkSize) == 0 ? 0 : 1;
         if (checkAgainstLiteral(dir.string() + "-literal", cache) != 0) return 1;
         if (!growth) {
             runBench(sizes, archive, dir, cache);
