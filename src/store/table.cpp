@@ -477,6 +477,21 @@ sql::Statement& Table::listStatement(ListQuery q, bool& judge, std::vector<int>&
             v.number = e.number;
             where(e.field, "(" + name + " = " + param(e.field, std::move(v)) + " OR " + name + " >= '')");
         }
+        // Stored dates are year-month-day texts, whose byte order is the order of the days. What
+        // the filter would read as a date sorts as a text; a blob (sorted after every text, from
+        // x'' on) might read as one too and passes to the filter; numbers and other texts read as
+        // blank, which meets no such comparison.
+        for (const filter::DateComparison& d : filter_.dateComparisons()) {
+            using Op = filter::DateComparison::Op;
+            const std::string name = sql::quoted(layout_.fields[static_cast<size_t>(d.field)].name);
+            Value v;
+            v.null = false;
+            v.number = d.serial;
+            static const char* const kOps[] = {" = ", " < ", " <= ", " > ", " >= "};
+            const std::string test = name + kOps[static_cast<int>(d.op)] + param(d.field, std::move(v));
+            const bool blobsAbove = d.op == Op::Gt || d.op == Op::Ge;
+            where(d.field, blobsAbove ? test : "(" + test + " OR " + name + " >= x'')");
+        }
     }
     // In counter order SQLite may read the counters from the smallest index and leave the sorting
     // to us, which is much cheaper than walking the whole table for them.
