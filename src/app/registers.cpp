@@ -64,11 +64,14 @@ int countUnder(store::Table& t, const std::string& filterText) {
     return t.recordCount();
 }
 
-// Walks `master` from its first record; counts the records whose `detail` shows any record.
-int countWithDetails(store::Table& master, store::Table& detail) {
+// The records of `master` whose `detail` shows any record. The store answers for every master at
+// once what a walk asking the detail's count at each record finds; the walk's only other effect,
+// empty note files for records that had none, shows nothing a missing note would not (an empty
+// note and a missing one read, show, move and restore alike), and the callers move the cursor
+// away before anything sees where a walk would have left it.
+int countWithDetails(store::Table& detail) {
     int n = 0;
-    for (master.first(); !master.eof(); master.next())
-        if (detail.recordCount() > 0) ++n;
+    for (long c : detail.countsPerMasterRecord()) n += c > 0;
     return n;
 }
 
@@ -119,12 +122,12 @@ void minorsStatistics(MainWindow& w) {
     store::Table& commission = w.table(3);
     const std::string total = "Всего- " + num(minors.recordCount());
     setPanel(w, 0, total, true);
-    const int a = countWithDetails(minors, commission);
+    const int a = countWithDetails(commission);
     std::string involved = "Привлечено к отв-ти- " + num(a);
     setPanel(w, 1, involved, false);
     clearFilter(minors);
     countUnder(minors, "DKDN=Null");
-    const int b = countWithDetails(minors, commission);
+    const int b = countWithDetails(commission);
     setPanel(w, 1, involved + "/" + num(a - b), true);
 
     minors.first();
@@ -158,8 +161,9 @@ void parentsStatistics(MainWindow& w) {
     const int r = countUnder(families, kOnRegister);
     setPanel(w, 0, "Всего семей- " + num(t) + "/" + num(r), true);
 
-    int c = 0;
-    for (families.first(); !families.eof(); families.next()) c += children.recordCount();
+    // The children of every family shown, summed as a walk counting them at each family would.
+    long c = 0;
+    for (long n : children.countsPerMasterRecord()) c += n;
 
     const auto missing = [&](const char* surname, int& all, int& registered) {
         clearFilter(families);
