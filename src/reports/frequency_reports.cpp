@@ -87,12 +87,15 @@ void typeHeading(Selection& s, const std::string& heading, bool separated) {
 FrequencySection countFamilyControl(store::TableSet& tables, const std::filesystem::path& dataDir) {
     FrequencySection section{"Контроль", ValueCounts()};
     store::Table& families = tables.table(9);
-    bool read = false;
-    for (families.first(); !families.eof(); families.next()) {
-        if (!read) section.counts = phraseList(dataDir, "kontpnu_r.vrk");
-        read = true;
-        section.counts.countLines(families.asText("KKDN"));
-    }
+    // The store counts the families shown by their control text, which gives the counts a walk
+    // reading each family's text gives. The walk would end on the last family, where the cursor is
+    // put; on its way it would only make empty note files for families that had none, which read,
+    // show, move and restore as missing ones do.
+    families.first();
+    if (families.eof()) return section;
+    section.counts = phraseList(dataDir, "kontpnu_r.vrk");
+    for (const auto& [text, records] : families.countsByText("KKDN")) section.counts.countLines(text, records);
+    families.last();
     return section;
 }
 

@@ -50,18 +50,18 @@ ValueCounts::ValueCounts(std::vector<std::string> values) : values_(std::move(va
     for (size_t i = 0; i < values_.size(); ++i) byValue_[values_[i]].push_back(static_cast<int>(i));
 }
 
-void ValueCounts::addEqual(std::string_view text) {
+void ValueCounts::addEqual(std::string_view text, long long records) {
     const auto it = byValue_.find(std::string(text));
     if (it == byValue_.end()) return;
-    for (int i : it->second) ++counts_[static_cast<size_t>(i)];
+    for (int i : it->second) counts_[static_cast<size_t>(i)] += records;
 }
 
 void ValueCounts::countField(std::string_view text) {
     if (!text.empty()) addEqual(text);
 }
 
-void ValueCounts::countLines(std::string_view memo) {
-    for (std::string_view line : memoLines(memo)) addEqual(line);
+void ValueCounts::countLines(std::string_view memo, long long records) {
+    for (std::string_view line : memoLines(memo)) addEqual(line, records);
 }
 
 void ValueCounts::buildPrefixIndex() {

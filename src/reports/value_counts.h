@@ -30,14 +30,15 @@ public:
 
     // Field rule: a non-empty text adds 1 to every value equal to it.
     void countField(std::string_view text);
-    // Line rule: every line of the memo text adds 1 to every value equal to it.
-    void countLines(std::string_view memo);
+    // Line rule: every line of the memo text adds 1 to every value equal to it; `records` texts
+    // alike add `records`.
+    void countLines(std::string_view memo, long long records = 1);
     // Prefix rule: for each value v of n characters, a non-empty text whose first n characters
     // (the whole text when shorter), trimmed, equal v trimmed adds 1 to v.
     void countPrefix(std::string_view text);
 
 private:
-    void addEqual(std::string_view text);
+    void addEqual(std::string_view text, long long records = 1);
     void buildPrefixIndex();
 
     std::vector<std::string> values_;

@@ -736,6 +736,7 @@ std::vector<long> Table::countsPerMasterRecord() {
     });
     // The master's link values as its records read them, converted as the range converts them.
     std::unordered_map<int64_t, std::string> masterKeys;
+    masterKeys.reserve(m.ids_.size());
     m.forEachRow(ListQuery::Rows, masterFieldIdx_, [&](const sql::Statement& st, const std::vector<int>& columns) {
         std::string key;
         for (size_t k = 0; k < masterFieldIdx_.size(); ++k) {
