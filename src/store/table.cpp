@@ -707,36 +707,28 @@ std::map<std::string, long> Table::countsByText(std::string_view field) {
     return counts;
 }
 
-std::vector<long> Table::countsPerMasterRecord() {
-    requireActive();
-    checkBrowseMode();
-    ensureFirst();
-    if (!currentRange().active) {
-        // No range (the master closed or its source disabled): every master shows the same records.
-        const long all = countShown();
-        const long masters = master_ && master_->table().active() ? master_->table().recordCount() : 0;
-        return std::vector<long>(static_cast<size_t>(masters), all);
+std::optional<std::string> Table::linkKey(const sql::Statement& st, const std::vector<int>& columns,
+                                          const std::vector<int>& linkFields) const {
+    std::string key;
+    for (int f : linkFields) {
+        const std::optional<std::string> part = storedKey(st, columns[static_cast<size_t>(f)]);
+        if (!part) return std::nullopt;  // equal to no value a master binds
+        key += *part;
+        key += '\0';
     }
+    return key;
+}
+
+std::unordered_map<std::string, long> Table::masterKeysShown(std::vector<int>& linkFields,
+                                                             std::vector<std::string>* inOrder) {
     Table& m = master_->table();
     m.checkBrowseMode();
     m.ensureList();
-    // This table's records by the stored values of its link fields, as SQL equality groups them.
-    std::vector<int> linkFields;
+    linkFields.clear();
     for (int mi : masterFieldIdx_) linkFields.push_back(layout_.indexOf(m.layout_.fields[static_cast<size_t>(mi)].name));
-    std::unordered_map<std::string, long> byKey;
-    forEachRow(ListQuery::AllMasters, linkFields, [&](const sql::Statement& st, const std::vector<int>& columns) {
-        std::string key;
-        for (int f : linkFields) {
-            const std::optional<std::string> part = storedKey(st, columns[static_cast<size_t>(f)]);
-            if (!part) return;  // equal to no value a master binds
-            key += *part;
-            key += '\0';
-        }
-        ++byKey[key];
-    });
     // The master's link values as its records read them, converted as the range converts them.
-    std::unordered_map<int64_t, std::string> masterKeys;
-    masterKeys.reserve(m.ids_.size());
+    std::unordered_map<int64_t, std::string> byId;
+    byId.reserve(m.ids_.size());
     m.forEachRow(ListQuery::Rows, masterFieldIdx_, [&](const sql::Statement& st, const std::vector<int>& columns) {
         std::string key;
         for (size_t k = 0; k < masterFieldIdx_.size(); ++k) {
@@ -747,16 +739,72 @@ std::vector<long> Table::countsPerMasterRecord() {
             key += boundKey(df, convertForField(df, v, mf));
             key += '\0';
         }
-        masterKeys.emplace(st.columnInt(0), std::move(key));
+        byId.emplace(st.columnInt(0), std::move(key));
+    });
+    std::unordered_map<std::string, long> shown;
+    for (int64_t id : m.ids_) {
+        const auto k = byId.find(id);
+        const std::string key = k == byId.end() ? std::string() : k->second;  // "": gone, shows nothing
+        if (inOrder) inOrder->push_back(key);
+        if (!key.empty()) ++shown[key];
+    }
+    return shown;
+}
+
+std::vector<long> Table::countsPerMasterRecord() {
+    requireActive();
+    checkBrowseMode();
+    ensureFirst();
+    if (!currentRange().active) {
+        // No range (the master closed or its source disabled): every master shows the same records.
+        const long all = countShown();
+        const long masters = master_ && master_->table().active() ? master_->table().recordCount() : 0;
+        return std::vector<long>(static_cast<size_t>(masters), all);
+    }
+    std::vector<int> linkFields;
+    std::vector<std::string> masters;
+    const std::unordered_map<std::string, long> shown = masterKeysShown(linkFields, &masters);
+    // This table's records by the stored values of its link fields, as SQL equality groups them.
+    std::unordered_map<std::string, long> byKey;
+    forEachRow(ListQuery::AllMasters, linkFields, [&](const sql::Statement& st, const std::vector<int>& columns) {
+        if (const std::optional<std::string> key = linkKey(st, columns, linkFields))
+            if (shown.count(*key)) ++byKey[*key];
     });
     std::vector<long> out;
-    out.reserve(m.ids_.size());
-    for (int64_t id : m.ids_) {
-        const auto k = masterKeys.find(id);
-        const auto n = k == masterKeys.end() ? byKey.end() : byKey.find(k->second);
+    out.reserve(masters.size());
+    for (const std::string& key : masters) {
+        const auto n = byKey.find(key);
         out.push_back(n == byKey.end() ? 0 : n->second);
     }
     return out;
+}
+
+std::map<std::string, long> Table::countsByTextOverMasterRecords(std::string_view field) {
+    requireActive();
+    checkBrowseMode();
+    ensureFirst();
+    const int f = fieldIndex(field);
+    const FieldDef& def = layout_.fields[static_cast<size_t>(f)];
+    std::map<std::string, long> counts;
+    if (!currentRange().active) {
+        const long masters = master_ && master_->table().active() ? master_->table().recordCount() : 0;
+        for (auto& [text, n] : countsByText(field)) counts[text] = n * masters;
+        return counts;
+    }
+    std::vector<int> linkFields;
+    const std::unordered_map<std::string, long> shown = masterKeysShown(linkFields, nullptr);
+    std::vector<int> read = linkFields;
+    read.push_back(f);
+    forEachRow(ListQuery::AllMasters, read, [&](const sql::Statement& st, const std::vector<int>& columns) {
+        const std::optional<std::string> key = linkKey(st, columns, linkFields);
+        if (!key) return;
+        const auto masters = shown.find(*key);
+        if (masters == shown.end()) return;
+        Value v;
+        decodeColumn(st, columns[static_cast<size_t>(f)], def.type, v);
+        counts[displayText(def, v)] += masters->second;
+    });
+    return counts;
 }
 
 void Table::loadCurrent() const {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zelt::store {
@@ -174,6 +175,9 @@ public:
     // the records the master shows, in the master's order; one read of each file, however many
     // masters there are.
     std::vector<long> countsPerMasterRecord();
+    // For a detail table: how many of the records it would show, with the master standing on each
+    // record the master shows in turn, hold each display text of `field`.
+    std::map<std::string, long> countsByTextOverMasterRecords(std::string_view field);
 
     // "" selects the primary order (by counter); any other name must be an index of the file.
     void setIndexName(const std::string& name);
@@ -226,6 +230,11 @@ private:
     sql::Statement& listStatement(ListQuery q, bool& judge, std::vector<int>& columns,
                                   const std::vector<int>& read = {}) const;
     // Each row of `q` the filter admits, with a reader of its fields.
+    // How many records the master shows with each key of this detail's link (linkKey's form).
+    std::unordered_map<std::string, long> masterKeysShown(std::vector<int>& linkFields,
+                                                          std::vector<std::string>* inOrder);
+    std::optional<std::string> linkKey(const sql::Statement& st, const std::vector<int>& columns,
+                                       const std::vector<int>& linkFields) const;
     void forEachRow(ListQuery q, const std::vector<int>& read,
                     const std::function<void(const sql::Statement&, const std::vector<int>&)>& row) const;
     void buildList() const;
