@@ -64,14 +64,16 @@ int countUnder(store::Table& t, const std::string& filterText) {
     return t.recordCount();
 }
 
-// The records of `master` whose `detail` shows any record. The store answers for every master at
-// once what a walk asking the detail's count at each record finds; the walk's only other effect,
-// empty note files for records that had none, shows nothing a missing note would not (an empty
-// note and a missing one read, show, move and restore alike), and the callers move the cursor
-// away before anything sees where a walk would have left it.
-int countWithDetails(store::Table& detail) {
+// Walks `master` from its first record; counts the records whose `detail` shows any record. The
+// walk stays for its hooks (a note file that cannot be made ends the command there); the store
+// answers the detail's count for every master at once, instead of a statement at each record.
+int countWithDetails(store::Table& master, store::Table& detail) {
+    const std::vector<long> counts = detail.countsPerMasterRecord();
     int n = 0;
-    for (long c : detail.countsPerMasterRecord()) n += c > 0;
+    for (master.first(); !master.eof(); master.next()) {
+        const long row = master.currentRow();
+        if (row >= 0 && row < static_cast<long>(counts.size()) && counts[static_cast<size_t>(row)] > 0) ++n;
+    }
     return n;
 }
 
@@ -122,12 +124,12 @@ void minorsStatistics(MainWindow& w) {
     store::Table& commission = w.table(3);
     const std::string total = "Всего- " + num(minors.recordCount());
     setPanel(w, 0, total, true);
-    const int a = countWithDetails(commission);
+    const int a = countWithDetails(minors, commission);
     std::string involved = "Привлечено к отв-ти- " + num(a);
     setPanel(w, 1, involved, false);
     clearFilter(minors);
     countUnder(minors, "DKDN=Null");
-    const int b = countWithDetails(commission);
+    const int b = countWithDetails(minors, commission);
     setPanel(w, 1, involved + "/" + num(a - b), true);
 
     minors.first();
@@ -161,9 +163,13 @@ void parentsStatistics(MainWindow& w) {
     const int r = countUnder(families, kOnRegister);
     setPanel(w, 0, "Всего семей- " + num(t) + "/" + num(r), true);
 
-    // The children of every family shown, summed as a walk counting them at each family would.
+    // The walk stays for its hooks; the children of every family come from the store at once.
+    const std::vector<long> perFamily = children.countsPerMasterRecord();
     long c = 0;
-    for (long n : children.countsPerMasterRecord()) c += n;
+    for (families.first(); !families.eof(); families.next()) {
+        const long row = families.currentRow();
+        if (row >= 0 && row < static_cast<long>(perFamily.size())) c += perFamily[static_cast<size_t>(row)];
+    }
 
     const auto missing = [&](const char* surname, int& all, int& registered) {
         clearFilter(families);
