@@ -377,4 +377,17 @@ std::vector<NumberEquality> Filter::numberEqualities() const {
     return out;
 }
 
+std::vector<DateComparison> Filter::dateComparisons() const {
+    using D = DateComparison::Op;
+    std::vector<DateComparison> out;
+    if (!root_) return out;
+    for (const Comparison& c : root_->terms) {
+        // "<>" lets a blank date through, so it narrows nothing.
+        if (c.test != Test::Value || c.textField || c.numberField || c.op == Op::Ne) continue;
+        const D op = c.op == Op::Eq ? D::Eq : c.op == Op::Lt ? D::Lt : c.op == Op::Le ? D::Le : c.op == Op::Gt ? D::Gt : D::Ge;
+        out.push_back({c.field, op, static_cast<int>(c.number)});
+    }
+    return out;
+}
+
 }  // namespace zelt::filter

@@ -54,6 +54,16 @@ struct NumberEquality {
     double number = 0;
 };
 
+// A term every matched record meets: a date field compared with a day by an ordering or equality
+// (a blank date never meets one). A store holding dates as year-month-day texts may compare those
+// texts in SQL, so long as whatever else a column holds goes through to the filter.
+struct DateComparison {
+    enum class Op { Eq, Lt, Le, Gt, Ge };
+    int field = 0;
+    Op op = Op::Eq;
+    int serial = 0;  // the day compared with
+};
+
 // A parsed filter text. An empty text gives a filter that matches every record.
 class Filter {
 public:
@@ -76,6 +86,8 @@ public:
     // The number equalities among the terms joined by "and" (possibly none); like the conditions
     // above, they narrow and never decide.
     std::vector<NumberEquality> numberEqualities() const;
+    // The date comparisons among those terms (possibly none); they too narrow and never decide.
+    std::vector<DateComparison> dateComparisons() const;
 
 private:
     std::unique_ptr<Node> root_;

@@ -4,6 +4,8 @@
 #include "reports/skeleton.h"
 #include "store/tree.h"
 
+#include <algorithm>
+
 namespace zelt::reports {
 
 const std::vector<MinorsSection>& minorsSections() {
@@ -38,11 +40,12 @@ namespace {
 
 using Rule = CountRule;
 
-void count(ValueCounts& counts, Rule rule, const std::string& text) {
+// Counts `records` records holding `text` by `rule`.
+void count(ValueCounts& counts, Rule rule, const std::string& text, long records) {
     switch (rule) {
-        case Rule::Field: counts.countField(text); break;
-        case Rule::Lines: counts.countLines(text); break;
-        case Rule::Prefix: counts.countPrefix(text); break;
+        case Rule::Field: counts.countField(text, records); break;
+        case Rule::Lines: counts.countLines(text, records); break;
+        case Rule::Prefix: counts.countPrefix(text, records); break;
     }
 }
 
@@ -87,12 +90,15 @@ void typeHeading(Selection& s, const std::string& heading, bool separated) {
 FrequencySection countFamilyControl(store::TableSet& tables, const std::filesystem::path& dataDir) {
     FrequencySection section{"Контроль", ValueCounts()};
     store::Table& families = tables.table(9);
-    bool read = false;
-    for (families.first(); !families.eof(); families.next()) {
-        if (!read) section.counts = phraseList(dataDir, "kontpnu_r.vrk");
-        read = true;
-        section.counts.countLines(families.asText("KKDN"));
-    }
+    // The store counts the families shown by their control text, which gives the counts a walk
+    // reading each family's text gives. The walk would end on the last family, where the cursor is
+    // put; on its way it would only make empty note files for families that had none, which read,
+    // show, move and restore as missing ones do.
+    families.first();
+    if (families.eof()) return section;
+    section.counts = phraseList(dataDir, "kontpnu_r.vrk");
+    for (const auto& [text, records] : families.countsByText("KKDN")) section.counts.countLines(text, records);
+    families.last();
     return section;
 }
 
@@ -110,25 +116,47 @@ std::vector<FrequencySection> countMinors(store::TableSet& tables, const PickLis
     std::vector<FrequencySection> sections;
     for (const MinorsSection& d : defs)
         sections.push_back({d.heading, d.comboBox ? ValueCounts(pickList(d.comboBox)) : ValueCounts()});
-    // The phrase lists of a table are read at its first record, in section order.
-    bool read[5] = {false, false, false, false, false};
-    const auto countRecord = [&](int table) {
-        if (!read[table])
-            for (size_t i = 0; i < defs.size(); ++i)
-                if (defs[i].table == table && defs[i].phraseFile) sections[i].counts = phraseList(dataDir, defs[i].phraseFile);
-        read[table] = true;
-        const store::Table& t = tables.table(table);
-        for (size_t i = 0; i < defs.size(); ++i)
-            if (defs[i].table == table) count(sections[i].counts, defs[i].rule, t.asText(defs[i].field));
-    };
+    // The counts a walk over the minors and each one's details gives, answered by the store: the
+    // minors shown by each text of a field, and the details of every minor shown by each text.
+    // The walk's after-scroll hook would only make empty note files for minors that had none,
+    // which read, show, move and restore as missing ones do.
     store::Table& minors = tables.table(1);
-    for (minors.first(); !minors.eof(); minors.next()) {
-        countRecord(1);
-        for (int detail : {2, 3, 4}) {
-            store::Table& d = tables.table(detail);
-            for (d.first(); !d.eof(); d.next()) countRecord(detail);
-        }
+    minors.first();
+    if (minors.eof()) return sections;
+    // The phrase lists of a table are read, in section order, where the walk would meet the
+    // table's first record: a list that cannot be read stops the command there.
+    struct FirstRecord {
+        long minor;
+        int table;
+    };
+    std::vector<FirstRecord> firsts{{0, 1}};
+    for (int detail : {2, 3, 4}) {
+        const std::vector<long> perMinor = tables.table(detail).countsPerMasterRecord();
+        const auto at = std::find_if(perMinor.begin(), perMinor.end(), [](long n) { return n > 0; });
+        if (at != perMinor.end()) firsts.push_back({static_cast<long>(at - perMinor.begin()), detail});
     }
+    std::stable_sort(firsts.begin(), firsts.end(),
+                     [](const FirstRecord& a, const FirstRecord& b) { return a.minor < b.minor; });
+    for (const FirstRecord& f : firsts) {
+        bool phrases = false;
+        for (const MinorsSection& d : defs) phrases = phrases || (d.table == f.table && d.phraseFile);
+        if (!phrases) continue;
+        if (minors.currentRow() != f.minor) minors.gotoRow(f.minor);
+        if (f.table != 1) tables.table(f.table).first();
+        for (size_t i = 0; i < defs.size(); ++i)
+            if (defs[i].table == f.table && defs[i].phraseFile) sections[i].counts = phraseList(dataDir, defs[i].phraseFile);
+    }
+    for (size_t i = 0; i < defs.size(); ++i) {
+        const bool counted = std::any_of(firsts.begin(), firsts.end(), [&](const FirstRecord& f) { return f.table == defs[i].table; });
+        if (!counted) continue;  // a detail table without records of the minors shown adds nothing
+        store::Table& t = tables.table(defs[i].table);
+        const std::map<std::string, long> texts =
+            defs[i].table == 1 ? t.countsByText(defs[i].field) : t.countsByTextOverMasterRecords(defs[i].field);
+        for (const auto& [text, records] : texts) count(sections[i].counts, defs[i].rule, text, records);
+    }
+    // Where the walk ends: the last minor, each detail table on that minor's last record.
+    minors.last();
+    for (int detail : {2, 3, 4}) tables.table(detail).last();
     return sections;
 }
 

@@ -50,18 +50,18 @@ ValueCounts::ValueCounts(std::vector<std::string> values) : values_(std::move(va
     for (size_t i = 0; i < values_.size(); ++i) byValue_[values_[i]].push_back(static_cast<int>(i));
 }
 
-void ValueCounts::addEqual(std::string_view text) {
+void ValueCounts::addEqual(std::string_view text, long long records) {
     const auto it = byValue_.find(std::string(text));
     if (it == byValue_.end()) return;
-    for (int i : it->second) ++counts_[static_cast<size_t>(i)];
+    for (int i : it->second) counts_[static_cast<size_t>(i)] += records;
 }
 
-void ValueCounts::countField(std::string_view text) {
-    if (!text.empty()) addEqual(text);
+void ValueCounts::countField(std::string_view text, long long records) {
+    if (!text.empty()) addEqual(text, records);
 }
 
-void ValueCounts::countLines(std::string_view memo) {
-    for (std::string_view line : memoLines(memo)) addEqual(line);
+void ValueCounts::countLines(std::string_view memo, long long records) {
+    for (std::string_view line : memoLines(memo)) addEqual(line, records);
 }
 
 void ValueCounts::buildPrefixIndex() {
@@ -78,7 +78,7 @@ void ValueCounts::buildPrefixIndex() {
     prefixIndexed_ = true;
 }
 
-void ValueCounts::countPrefix(std::string_view text) {
+void ValueCounts::countPrefix(std::string_view text, long long records) {
     if (text.empty() || values_.empty()) return;
     if (!prefixIndexed_) buildPrefixIndex();
     const size_t textChars = charCount(text);
@@ -86,13 +86,13 @@ void ValueCounts::countPrefix(std::string_view text) {
         if (l.chars >= textChars) break;
         const auto it = l.byTrimmed.find(std::string(trimmedBlanks(text.substr(0, prefixBytes(text, l.chars)))));
         if (it == l.byTrimmed.end()) continue;
-        for (int i : it->second) ++counts_[static_cast<size_t>(i)];
+        for (int i : it->second) counts_[static_cast<size_t>(i)] += records;
     }
     // Values at least as long as the text all compare with the whole text.
     const auto it = byTrimmedAll_.find(std::string(trimmedBlanks(text)));
     if (it == byTrimmedAll_.end()) return;
     for (const auto& [chars, i] : it->second)
-        if (chars >= textChars) ++counts_[static_cast<size_t>(i)];
+        if (chars >= textChars) counts_[static_cast<size_t>(i)] += records;
 }
 
 }  // namespace zelt::reports

@@ -28,16 +28,17 @@ public:
     const std::vector<std::string>& values() const { return values_; }
     const std::vector<long long>& counts() const { return counts_; }
 
-    // Field rule: a non-empty text adds 1 to every value equal to it.
-    void countField(std::string_view text);
+    // Field rule: a non-empty text adds 1 to every value equal to it. In each rule `records`
+    // records holding the same text add `records`.
+    void countField(std::string_view text, long long records = 1);
     // Line rule: every line of the memo text adds 1 to every value equal to it.
-    void countLines(std::string_view memo);
+    void countLines(std::string_view memo, long long records = 1);
     // Prefix rule: for each value v of n characters, a non-empty text whose first n characters
     // (the whole text when shorter), trimmed, equal v trimmed adds 1 to v.
-    void countPrefix(std::string_view text);
+    void countPrefix(std::string_view text, long long records = 1);
 
 private:
-    void addEqual(std::string_view text);
+    void addEqual(std::string_view text, long long records = 1);
     void buildPrefixIndex();
 
     std::vector<std::string> values_;

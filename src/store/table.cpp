@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <unordered_map>
 
 namespace zelt::store {
 namespace {
@@ -441,18 +442,21 @@ void Table::ensureList() const {
     loadCurrent();
 }
 
-sql::Statement& Table::listStatement(ListQuery q, bool& judge, std::vector<int>& columns) const {
+sql::Statement& Table::listStatement(ListQuery q, bool& judge, std::vector<int>& columns,
+                                     const std::vector<int>& read) const {
     judge = filtered_ && !filter_.empty();
     columns.assign(layout_.fields.size(), -1);
     const std::string key = sql::quoted(layout_.fields[0].name);
     std::string sqlText = q == ListQuery::Count && !judge ? "SELECT COUNT(*)" : "SELECT " + key;
     int next = 1;
-    if (judge) {
-        for (int f : filter_.fieldsUsed()) {
-            sqlText += ", " + sql::quoted(layout_.fields[static_cast<size_t>(f)].name);
-            columns[static_cast<size_t>(f)] = next++;
-        }
-    }
+    const auto select = [&](int f) {
+        if (columns[static_cast<size_t>(f)] >= 0) return;
+        sqlText += ", " + sql::quoted(layout_.fields[static_cast<size_t>(f)].name);
+        columns[static_cast<size_t>(f)] = next++;
+    };
+    for (int f : read) select(f);
+    if (judge)
+        for (int f : filter_.fieldsUsed()) select(f);
     sqlText += " FROM " + sql::quoted(layout_.name);
     // The master range, then what the filter implies, narrow the rows in SQL (values bound, never
     // pasted), so that an index can answer them; the filter still decides on every row left.
@@ -466,7 +470,8 @@ sql::Statement& Table::listStatement(ListQuery q, bool& judge, std::vector<int>&
         bound.emplace_back(field, std::move(v));
         return "?" + std::to_string(bound.size());
     };
-    for (size_t k = 0; k < range_.fields.size(); ++k) {
+    // The rows of every master at once leave the range out: the caller reads the link fields.
+    for (size_t k = 0; q != ListQuery::AllMasters && k < range_.fields.size(); ++k) {
         const int f = range_.fields[k];
         const std::string name = sql::quoted(layout_.fields[static_cast<size_t>(f)].name);
         where(f, range_.values[k].null ? name + " IS NULL" : name + " = " + param(f, range_.values[k]));
@@ -492,10 +497,25 @@ sql::Statement& Table::listStatement(ListQuery q, bool& judge, std::vector<int>&
             v.number = e.number;
             where(e.field, "(" + name + " = " + param(e.field, std::move(v)) + " OR " + name + " >= '')");
         }
+        // Stored dates are year-month-day texts, whose byte order is the order of the days. What
+        // the filter would read as a date sorts as a text; a blob (sorted after every text, from
+        // x'' on) might read as one too and passes to the filter; numbers and other texts read as
+        // blank, which meets no such comparison.
+        for (const filter::DateComparison& d : filter_.dateComparisons()) {
+            using Op = filter::DateComparison::Op;
+            const std::string name = sql::quoted(layout_.fields[static_cast<size_t>(d.field)].name);
+            Value v;
+            v.null = false;
+            v.number = d.serial;
+            static const char* const kOps[] = {" = ", " < ", " <= ", " > ", " >= "};
+            const std::string test = name + kOps[static_cast<int>(d.op)] + param(d.field, std::move(v));
+            const bool blobsAbove = d.op == Op::Gt || d.op == Op::Ge;
+            where(d.field, blobsAbove ? test : "(" + test + " OR " + name + " >= x'')");
+        }
     }
     // In counter order SQLite may read the counters from the smallest index and leave the sorting
     // to us, which is much cheaper than walking the whole table for them.
-    if (q != ListQuery::Count && !sortFields_.empty()) {
+    if ((q == ListQuery::Ids || q == ListQuery::First) && !sortFields_.empty()) {
         sqlText += " ORDER BY ";
         for (int f : sortFields_) sqlText += sql::quoted(layout_.fields[static_cast<size_t>(f)].name) + ", ";
         sqlText += key;
@@ -626,28 +646,182 @@ std::vector<Value> Table::readRow(int64_t id, bool& found) const {
     return rec;
 }
 
-void Table::decodeRow(const sql::Statement& st, std::vector<Value>& rec) const {
-    for (size_t i = 0; i < rec.size(); ++i) {
-        const int c = static_cast<int>(i);
-        if (st.isNull(c)) continue;
-        Value& v = rec[i];
-        switch (layout_.fields[i].type) {
-            case FieldType::Alpha:
-            case FieldType::Memo:
+namespace {
+
+// The value of column `c` as a field of type `type` reads it.
+void decodeColumn(const sql::Statement& st, int c, FieldType type, Value& v) {
+    if (st.isNull(c)) return;
+    switch (type) {
+        case FieldType::Alpha:
+        case FieldType::Memo:
+            v.null = false;
+            v.text = std::string(st.columnText(c));
+            break;
+        case FieldType::Date:
+            if (const auto d = parseIsoDate(st.columnText(c))) {
                 v.null = false;
-                v.text = std::string(st.columnText(c));
-                break;
-            case FieldType::Date:
-                if (const auto d = parseIsoDate(st.columnText(c))) {
-                    v.null = false;
-                    v.number = *d;
-                }
-                break;
-            default:
-                v.null = false;
-                v.number = st.columnDouble(c);
-        }
+                v.number = *d;
+            }
+            break;
+        default:
+            v.null = false;
+            v.number = st.columnDouble(c);
     }
+}
+
+// What SQL equality tells apart: a bound value of a field's type, or a stored one, as a key. A
+// stored text never equals a bound number, nor a stored number a bound text; a blob equals neither.
+std::string boundKey(const FieldDef& f, const Value& v) {
+    if (v.null) return "N";
+    if (f.type == FieldType::Alpha || f.type == FieldType::Memo) return "T" + v.text;
+    if (f.type == FieldType::Date) return "T" + isoDate(static_cast<int>(v.number));
+    const double n = v.number + 0.0;  // -0 equals 0
+    return "R" + std::string(reinterpret_cast<const char*>(&n), sizeof n);
+}
+
+std::optional<std::string> storedKey(const sql::Statement& st, int c) {
+    switch (st.columnType(c)) {
+        case SQLITE_NULL: return std::string("N");
+        case SQLITE_TEXT: return "T" + std::string(st.columnText(c));
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT: {
+            const double n = st.columnDouble(c) + 0.0;
+            return "R" + std::string(reinterpret_cast<const char*>(&n), sizeof n);
+        }
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+void Table::decodeRow(const sql::Statement& st, std::vector<Value>& rec) const {
+    for (size_t i = 0; i < rec.size(); ++i) decodeColumn(st, static_cast<int>(i), layout_.fields[i].type, rec[i]);
+}
+
+void Table::forEachRow(ListQuery q, const std::vector<int>& read,
+                       const std::function<void(const sql::Statement&, const std::vector<int>&)>& row) const {
+    bool judge = false;
+    std::vector<int> columns;
+    sql::Statement& st = listStatement(q, judge, columns, read);
+    const StatementReader reader(layout_, st, columns);
+    while (st.step())
+        if (!judge || filter_.matches(reader)) row(st, columns);
+    st.reset();
+}
+
+std::map<std::string, long> Table::countsByText(std::string_view field) {
+    requireActive();
+    checkBrowseMode();
+    ensureFirst();
+    const int f = fieldIndex(field);
+    const FieldDef& def = layout_.fields[static_cast<size_t>(f)];
+    std::map<std::string, long> counts;
+    forEachRow(ListQuery::Rows, {f}, [&](const sql::Statement& st, const std::vector<int>& columns) {
+        Value v;
+        decodeColumn(st, columns[static_cast<size_t>(f)], def.type, v);
+        ++counts[displayText(def, v)];
+    });
+    return counts;
+}
+
+std::optional<std::string> Table::linkKey(const sql::Statement& st, const std::vector<int>& columns,
+                                          const std::vector<int>& linkFields) const {
+    std::string key;
+    for (int f : linkFields) {
+        const std::optional<std::string> part = storedKey(st, columns[static_cast<size_t>(f)]);
+        if (!part) return std::nullopt;  // equal to no value a master binds
+        key += *part;
+        key += '\0';
+    }
+    return key;
+}
+
+std::unordered_map<std::string, long> Table::masterKeysShown(std::vector<int>& linkFields,
+                                                             std::vector<std::string>* inOrder) {
+    Table& m = master_->table();
+    m.checkBrowseMode();
+    m.ensureList();
+    linkFields.clear();
+    for (int mi : masterFieldIdx_) linkFields.push_back(layout_.indexOf(m.layout_.fields[static_cast<size_t>(mi)].name));
+    // The master's link values as its records read them, converted as the range converts them.
+    std::unordered_map<int64_t, std::string> byId;
+    byId.reserve(m.ids_.size());
+    m.forEachRow(ListQuery::Rows, masterFieldIdx_, [&](const sql::Statement& st, const std::vector<int>& columns) {
+        std::string key;
+        for (size_t k = 0; k < masterFieldIdx_.size(); ++k) {
+            const FieldDef& mf = m.layout_.fields[static_cast<size_t>(masterFieldIdx_[k])];
+            const FieldDef& df = layout_.fields[static_cast<size_t>(linkFields[k])];
+            Value v;
+            decodeColumn(st, columns[static_cast<size_t>(masterFieldIdx_[k])], mf.type, v);
+            key += boundKey(df, convertForField(df, v, mf));
+            key += '\0';
+        }
+        byId.emplace(st.columnInt(0), std::move(key));
+    });
+    std::unordered_map<std::string, long> shown;
+    for (int64_t id : m.ids_) {
+        const auto k = byId.find(id);
+        const std::string key = k == byId.end() ? std::string() : k->second;  // "": gone, shows nothing
+        if (inOrder) inOrder->push_back(key);
+        if (!key.empty()) ++shown[key];
+    }
+    return shown;
+}
+
+std::vector<long> Table::countsPerMasterRecord() {
+    requireActive();
+    checkBrowseMode();
+    ensureFirst();
+    if (!currentRange().active) {
+        // No range (the master closed or its source disabled): every master shows the same records.
+        const long all = countShown();
+        const long masters = master_ && master_->table().active() ? master_->table().recordCount() : 0;
+        return std::vector<long>(static_cast<size_t>(masters), all);
+    }
+    std::vector<int> linkFields;
+    std::vector<std::string> masters;
+    const std::unordered_map<std::string, long> shown = masterKeysShown(linkFields, &masters);
+    // This table's records by the stored values of its link fields, as SQL equality groups them.
+    std::unordered_map<std::string, long> byKey;
+    forEachRow(ListQuery::AllMasters, linkFields, [&](const sql::Statement& st, const std::vector<int>& columns) {
+        if (const std::optional<std::string> key = linkKey(st, columns, linkFields))
+            if (shown.count(*key)) ++byKey[*key];
+    });
+    std::vector<long> out;
+    out.reserve(masters.size());
+    for (const std::string& key : masters) {
+        const auto n = byKey.find(key);
+        out.push_back(n == byKey.end() ? 0 : n->second);
+    }
+    return out;
+}
+
+std::map<std::string, long> Table::countsByTextOverMasterRecords(std::string_view field) {
+    requireActive();
+    checkBrowseMode();
+    ensureFirst();
+    const int f = fieldIndex(field);
+    const FieldDef& def = layout_.fields[static_cast<size_t>(f)];
+    std::map<std::string, long> counts;
+    if (!currentRange().active) {
+        const long masters = master_ && master_->table().active() ? master_->table().recordCount() : 0;
+        for (auto& [text, n] : countsByText(field)) counts[text] = n * masters;
+        return counts;
+    }
+    std::vector<int> linkFields;
+    const std::unordered_map<std::string, long> shown = masterKeysShown(linkFields, nullptr);
+    std::vector<int> read = linkFields;
+    read.push_back(f);
+    forEachRow(ListQuery::AllMasters, read, [&](const sql::Statement& st, const std::vector<int>& columns) {
+        const std::optional<std::string> key = linkKey(st, columns, linkFields);
+        if (!key) return;
+        const auto masters = shown.find(*key);
+        if (masters == shown.end()) return;
+        Value v;
+        decodeColumn(st, columns[static_cast<size_t>(f)], def.type, v);
+        counts[displayText(def, v)] += masters->second;
+    });
+    return counts;
 }
 
 void Table::loadCurrent() const {

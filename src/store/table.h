@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zelt::store {
@@ -171,6 +172,17 @@ public:
     // 0-based row of the current record in the order shown, -1 when there is none.
     long currentRow() const;
 
+    // Questions answered by the store over the records shown, moving no cursor and firing no hook.
+    // How many of the records shown hold each display text of `field`.
+    std::map<std::string, long> countsByText(std::string_view field);
+    // For a detail table: the count recordCount() would give with the master standing on each of
+    // the records the master shows, in the master's order; one read of each file, however many
+    // masters there are.
+    std::vector<long> countsPerMasterRecord();
+    // For a detail table: how many of the records it would show, with the master standing on each
+    // record the master shows in turn, hold each display text of `field`.
+    std::map<std::string, long> countsByTextOverMasterRecords(std::string_view field);
+
     // "" selects the primary order (by counter); any other name must be an index of the file.
     void setIndexName(const std::string& name);
     const std::string& indexName() const { return indexName_; }
@@ -214,10 +226,21 @@ private:
     // when something needs more of it), or whole.
     void ensureFirst() const;
     void ensureList() const;
-    enum class ListQuery { Ids, First, Count };
-    // The list query of the current range and filter; `judge` says whether the filter must still
-    // decide on every row the statement returns, `columns` where it finds each field.
-    sql::Statement& listStatement(ListQuery q, bool& judge, std::vector<int>& columns) const;
+    // Ids and First in the order shown; Rows in no order; AllMasters too, and without the range.
+    enum class ListQuery { Ids, First, Count, Rows, AllMasters };
+    // The list query of the current range and filter, reading the fields `read` too; `judge` says
+    // whether the filter must still decide on every row the statement returns, `columns` where it
+    // finds each field.
+    sql::Statement& listStatement(ListQuery q, bool& judge, std::vector<int>& columns,
+                                  const std::vector<int>& read = {}) const;
+    // Each row of `q` the filter admits, with a reader of its fields.
+    // How many records the master shows with each key of this detail's link (linkKey's form).
+    std::unordered_map<std::string, long> masterKeysShown(std::vector<int>& linkFields,
+                                                          std::vector<std::string>* inOrder);
+    std::optional<std::string> linkKey(const sql::Statement& st, const std::vector<int>& columns,
+                                       const std::vector<int>& linkFields) const;
+    void forEachRow(ListQuery q, const std::vector<int>& read,
+                    const std::function<void(const sql::Statement&, const std::vector<int>&)>& row) const;
     void buildList() const;
     void buildFirst() const;
     long countShown() const;

@@ -1,5 +1,7 @@
 #include "filter/filter.h"
 
+#include "base/date.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -474,6 +476,36 @@ TEST(FilterNecessary, NumberEqualitiesOnlyOfNumberFields) {
         if (f.matches(row)) {
             EXPECT_EQ(row.field(5).number, 3) << r;
         }
+    }
+}
+
+// The date comparisons a store may narrow by: orderings and "=" on a date field, never "<>", a
+// blank test, a number or a text field.
+TEST(FilterNecessary, DateComparisonsOnlyOfDateFields) {
+    struct Case {
+        const char* filter;
+        const char* comparisons;
+    };
+    const Case cases[] = {
+        {"(DCcU>='01.01.2024')and(DCcU<'01.04.2024')", "DCcU>=01.01.2024;DCcU<01.04.2024"},
+        {"(DR<='31.12.1999')", "DR<=31.12.1999"},
+        {"(DR>'01.02.2000')and(F='a')", "DR>01.02.2000"},
+        {"(DR='01.02.2000')", "DR=01.02.2000"},
+        {"(DR<>'01.02.2000')", ""},
+        {"(DR=Null)", ""},
+        {"(DR<>'')", ""},
+        {"(L>=5)", ""},
+        {"(NKDN>5)", ""},
+        {"(F>='01.01.2024')", ""},
+        {"", ""},
+    };
+    const char* const ops[] = {"=", "<", "<=", ">", ">="};
+    for (const Case& c : cases) {
+        std::string got;
+        for (const DateComparison& d : Filter::parse(c.filter, resolve).dateComparisons())
+            got += (got.empty() ? "" : ";") + std::string(kFields[d.field].name) + ops[static_cast<int>(d.op)] +
+                   formatDate(d.serial);
+        EXPECT_EQ(got, c.comparisons) << c.filter;
     }
 }
 

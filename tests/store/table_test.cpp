@@ -668,6 +668,47 @@ TEST_F(FilteredMinors, StoredOddValuesAreJudgedByTheFilterInEveryOrder) {
     }
 }
 
+// Dates another program may have stored: a number, a text not in the stored form, a blob holding
+// one. Date comparisons narrow in SQL; the filter still reads each value as it always has (the
+// blob as the date it spells, the others as blank).
+TEST_F(FilteredMinors, DateComparisonsNarrowWithoutChangingWhatTheFilterDecides) {
+    {
+        RawFile raw(fileOf(1));
+        raw.exec("INSERT INTO ZELT (Sv, F, DR) VALUES (0, 'Дьяков', 20000201)");
+        raw.exec("INSERT INTO ZELT (Sv, F, DR) VALUES (0, 'Егоров', '2000-2-1')");
+        raw.exec("INSERT INTO ZELT (Sv, F, DR) VALUES (0, 'Жуков', CAST('2000-02-01' AS BLOB))");
+        raw.exec("INSERT INTO ZELT (Sv, F, DR) VALUES (0, 'Зуев', CAST('1999-01-01' AS BLOB))");
+    }
+    struct Case {
+        const char* filter;
+        Strings shown;  // in counter order, which is the order of the surnames
+    };
+    const Case cases[] = {
+        {"(DR>='01.02.2000')", {"Борисов", "Васин", "Жуков"}},
+        {"(DR>'01.02.2000')", {"Борисов"}},
+        {"(DR<'01.02.2000')", {"Алексеев", "Зуев"}},
+        {"(DR<='01.02.2000')", {"Алексеев", "Васин", "Жуков", "Зуев"}},
+        {"(DR='01.02.2000')", {"Васин", "Жуков"}},
+        {"(DR<>'01.02.2000')", {"Алексеев", "Борисов", "Гуров", "Дьяков", "Егоров", "Зуев"}},
+        {"(DR>='01.01.1999')and(DR<'01.01.2001')", {"Алексеев", "Васин", "Жуков", "Зуев"}},
+        {"(DR>='01.01.2002')", {}},
+    };
+    Table& z = t(1);
+    z.refresh();
+    for (const char* index : {"", "F1", "DR1"}) {
+        z.setIndexName(index);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.filter) + " in index " + index);
+            z.setFilterText(c.filter);
+            z.setFiltered(true);
+            EXPECT_EQ(z.recordCount(), static_cast<int>(c.shown.size()));  // counted before any walk
+            Strings shown = walk(z, "F");
+            std::sort(shown.begin(), shown.end());
+            EXPECT_EQ(shown, c.shown);
+        }
+    }
+}
+
 TEST_F(FilteredMinors, UnparsableFilterIsRefusedAndThePreviousFilterStays) {
     Table& z = t(1);
     z.setFilterText("(I='Пётр')");
@@ -998,6 +1039,80 @@ TEST_F(MinorsWithProceedings, RecordCountFollowsTheMasterRangeAndTheFilter) {
     d.setFiltered(false);
     m.first();
     EXPECT_EQ(d.recordCount(), 2);
+}
+
+// The counts the store gives for every master at once are the counts a walk over the master finds
+// at each record, with odd link values another program may have stored, with the detail's filter
+// and the master's, and with no range at all; neither cursor moves.
+TEST_F(MinorsWithProceedings, CountsPerMasterRecordAgreeWithAWalk) {
+    Table& m = t(1);
+    Table& d = t(2);
+    d.close();
+    m.close();
+    {
+        RawFile raw(fileOf(2));
+        raw.exec("INSERT INTO PNU (Sv, MeraSud) VALUES ('" + key(second_) + " дом', 'штраф')");  // never equal
+        raw.exec("INSERT INTO PNU (Sv, MeraSud) VALUES (CAST(" + key(third_) + " AS INTEGER), 'штраф')");
+        raw.exec("INSERT INTO PNU (Sv, MeraSud) VALUES (NULL, 'штраф')");
+        RawFile master(fileOf(1));
+        master.exec("INSERT INTO ZELT (Sv, F) VALUES ('" + key(third_) + " дом', 'Гусев')");  // reads as third_
+        master.exec("INSERT INTO ZELT (Sv, F) VALUES (NULL, 'Дьяков')");
+    }
+    m.open();
+    d.open();
+    const auto walked = [&] {
+        std::vector<long> out;
+        for (m.first(); !m.eof(); m.next()) out.push_back(d.recordCount());
+        return out;
+    };
+    struct Case {
+        const char* masterFilter;
+        const char* detailFilter;
+        std::vector<long> counts;
+    };
+    const Case cases[] = {
+        {"", "", {2, 1, 1, 1, 1}},  // a blank link key has the records whose key is blank
+        {"", "(MeraSud='штраф')", {1, 1, 1, 1, 1}},
+        {"(I='Пётр')", "", {1, 1}},
+        {"(F='Нет')", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.masterFilter) + " / " + c.detailFilter);
+        m.setFilterText(c.masterFilter);
+        m.setFiltered(true);
+        d.setFilterText(c.detailFilter);
+        d.setFiltered(true);
+        m.first();
+        const Table::Bookmark at = m.bookmark();
+        const std::vector<long> counts = d.countsPerMasterRecord();
+        EXPECT_EQ(m.bookmark(), at);
+        EXPECT_EQ(counts, c.counts);
+        EXPECT_EQ(walked(), c.counts);
+    }
+    m.setFilterText("");
+    m.setFiltered(false);
+    d.setFilterText("");
+    d.setFiltered(false);
+    t(1).dataSource().setEnabled(false);  // no range: every master sees all of them
+    EXPECT_EQ(d.countsPerMasterRecord(), std::vector<long>(5, 6));
+    t(1).dataSource().setEnabled(true);
+}
+
+// The store's count of the records shown by a field's text is what a walk reading the field finds.
+TEST_F(MinorsWithProceedings, CountsByTextAgreeWithAWalk) {
+    Table& m = t(1);
+    for (const char* filter : {"", "(I='Пётр')", "(DR>='01.01.2000')", "(F='Нет')"}) {
+        SCOPED_TRACE(filter);
+        m.setFilterText(filter);
+        m.setFiltered(true);
+        std::map<std::string, long> walked;
+        for (m.first(); !m.eof(); m.next()) ++walked[m.asText("I")];
+        m.first();
+        EXPECT_EQ(m.countsByText("I"), walked);
+        EXPECT_EQ(m.bookmark(), m.recordCount() ? m.bookmark() : 0);
+    }
+    m.setFilterText("");
+    EXPECT_EQ(m.countsByText("DR"), (std::map<std::string, long>{{"", 1}, {"01.01.2001", 1}, {"05.03.1999", 1}}));
 }
 
 TEST_F(MinorsWithProceedings, DisabledOrClosedMasterLeavesTheDetailUnrestricted) {

@@ -200,7 +200,8 @@ void timeReport(zelt::app::Application& a, QuietUi& ui, Figures& fig, const std:
 }
 
 // The yearly reports over the archive, on a data directory whose registers are all archived: the
-// quarter counts of the minors and the deregistration list of the families for the last whole year.
+// quarter counts of the minors and of the parents, and the deregistration list of the families for
+// the last whole year.
 void runArchiveBench(const zelt::demo::Sizes& sizes, int today, const fs::path& dir,
                      const std::optional<fs::path>& cache, Figures& fig) {
     using namespace zelt;
@@ -217,6 +218,7 @@ void runArchiveBench(const zelt::demo::Sizes& sizes, int today, const fs::path& 
     a.dispatch([&] { a.model().fire("N49", "Click"); });
     timeReport(a, ui, fig, "N116", "quarter counts of archived minors", documents);
     a.dispatch([&] { a.model().fire("N50", "Click"); });
+    timeReport(a, ui, fig, "N119", "quarter counts of archived parents", documents);
     timeReport(a, ui, fig, "N127", "yearly list of archived families", documents);
     std::printf("documents of the year %s: %s; %d errors\n", ui.answer->c_str(), documents.c_str(), ui.errors);
     a.stop();
