@@ -146,7 +146,7 @@ sql::Connection openTableFile(const std::filesystem::path& path, const std::stri
         } catch (const sql::Failure& f) {
             // A file in a folder nobody may write (copied from a disc) cannot get the shared-memory
             // file its journal needs even for reading; read only, it is read as it lies.
-            if (!readOnly || (f.cause() != sql::Cause::ReadOnly && f.cause() != sql::Cause::CannotOpen)) throw;
+            if (!readOnly || (f.cause() != sql::Cause::FileReadOnly && f.cause() != sql::Cause::CannotOpen)) throw;
             db = sql::Connection(path.string(), false, displayName, true, true);
             checkMetadata(db, layout, storedPasswordCheck);
         }

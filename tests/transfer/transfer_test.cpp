@@ -3,6 +3,7 @@
 // outside that are damaged or of another layout.
 #include "app/main_window.h"
 #include "editing/record_hooks.h"
+#include "store/safety_copy.h"
 #include "store/table_set.h"
 #include "support/script_support.h"
 #include "support/test_support.h"
@@ -33,8 +34,9 @@ protected:
     }
     // The texts of `fields` of every stored record of table object `table`, in counter order, one
     // line each, with every master link lifted.
-    std::string stored(int table, const std::vector<std::string>& fields) {
-        store::Session s(dir.path());
+    std::string stored(int table, const std::vector<std::string>& fields) { return storedIn(dir.path(), table, fields); }
+    static std::string storedIn(const fs::path& where, int table, const std::vector<std::string>& fields) {
+        store::Session s(where);
         s.addPassword(app::kTablePassword);
         store::TableSet tables(s);
         for (int n = 1; n <= 48; ++n) tables.dataSource(n).setEnabled(false);
@@ -196,8 +198,8 @@ TEST_F(TransferTest, DamagedOrForeignTransferFileIsNamedAndNothingIsMerged) {
     };
     const Case cases[] = {
         {"Perenos/Arxiv/PKOP/PKOP.db", "not a database at all, just text",
-         "error: Файл Perenos\\Arxiv\\PKOP\\PKOP.db повреждён или не является таблицей банка данных\n"},
-        {"Perenos/Arxiv/BDS/BDS.db", "", "error: Файл Perenos\\Arxiv\\BDS\\BDS.db повреждён или не является таблицей банка данных\n"},
+         "error: Файл Perenos\\Arxiv\\PKOP\\PKOP.db (ответственность прочих, архив переноса) повреждён или не является таблицей банка данных\n"},
+        {"Perenos/Arxiv/BDS/BDS.db", "", "error: Файл Perenos\\Arxiv\\BDS\\BDS.db (архив переноса родителей) повреждён или не является таблицей банка данных\n"},
     };
     for (const Case& c : cases) {
         testing::DataDir d;
@@ -223,7 +225,7 @@ TEST_F(TransferTest, ErrorInsideAPersonTakesBackOnlyHimAndClosesTheProgressWindo
     const std::string out = testing::runScriptUnprivileged(dir.path(), "click N49\nanswer yes\nclick N124\nshow TForm7\ndump Table1 N F\n");
     testing::makeWritable(dir.path());
     EXPECT_EQ(out, std::string(kConfirm) +
-                       "error: Файл PNU\\PNU.db недоступен для записи: файл или его папка только для чтения\n"
+                       "error: Файл PNU\\PNU.db (суд несовершеннолетних) недоступен для записи: файл или его папка только для чтения\n"
                        "TForm7: \"Перенос данных в БД\" hidden\n"
                        "1\tПервый\n");
     EXPECT_EQ(stored(1, {"N", "F"}), "1\tПервый\n");
@@ -250,6 +252,43 @@ TEST_F(TransferTest, TransferFilesAreOnlyRead) {
     for (const auto& e : fs::recursive_directory_iterator(dir / "Perenos"))
         if (e.is_regular_file()) after[e.path().string()] = testing::readFile(e.path());
     EXPECT_EQ(before, after);
+}
+
+}  // namespace
+}  // namespace zelt
+
+namespace zelt {
+namespace {
+
+TEST_F(TransferTest, TransferAndCheckEachWriteASafetyCopyBeforeChangingAnything) {
+    seed(1, {{{"F", "Старая"}, {"I", "Анна"}, {"O", "Ивановна"}, {"DR", "01.01.1990"}, {"DKDN", "10.01.2005"}}});
+    seed(5, {{{"F", "Новая"}, {"I", "Анна"}, {"O", "Ивановна"}, {"DR", "01.01.1990"}, {"DCcU", "15.03.2005"}}});
+    seed(17, {{{"F", "Новая"}, {"I", "Анна"}, {"O", "Ивановна"}, {"DR", "01.01.1990"}, {"DKDN", "10.01.2005"}}});
+    note("ZELT/1.vrk", "{\\rtf1 own}");
+    run("today 01.06.2006\ntime 09:30:00\nclick N49\nanswer yes\nclick N124\n");
+    run("today 01.06.2006\ntime 09:31:00\nclick N49\nanswer yes\nclick N153\n");
+    const std::vector<store::SafetyCopy> copies = store::safetyCopies(dir.path());
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(copies[0].command, "Перенести данные");
+    EXPECT_EQ(copies[1].command, "Проверка");
+    // The transfer's copy holds the minor as he was before it; the check's, as the transfer left him.
+    EXPECT_EQ(storedIn(copies[0].dir, 1, {"F", "I"}), "Старая\tАнна\n");
+    EXPECT_EQ(storedIn(copies[1].dir, 1, {"F", "I"}), "Новая\tАнна\n");
+    EXPECT_TRUE(fs::exists(copies[0].dir / "ZELT/1.vrk"));
+    // and the check deleted the stale live minor, which the copy can give back
+    EXPECT_EQ(stored(1, {"F"}), "");
+    store::restoreSafetyCopy(dir.path(), copies[1].dir);
+    EXPECT_EQ(stored(1, {"F", "I"}), "Новая\tАнна\n");
+}
+
+TEST_F(TransferTest, ACopyThatCannotBeWrittenStopsTheTransferBeforeAnyChange) {
+    seed(17, {{{"F", "Чужой"}, {"I", "Пётр"}}});
+    std::ofstream(dir / "Backup") << "not a folder";
+    const std::string out = run("click N49\nanswer yes\nclick N124\n");
+    EXPECT_NE(out.find("error: Страховая копия перед командой \"Перенести данные\" не записана, команда не выполнена"),
+              std::string::npos) << out;
+    EXPECT_EQ(out.find("window: TForm7"), std::string::npos) << out;
+    EXPECT_EQ(stored(1, {"F"}), "");
 }
 
 }  // namespace
