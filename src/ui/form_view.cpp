@@ -159,6 +159,22 @@ void FormView::buildWindow(const Control& form) {
     items_[form.name] = item;
 }
 
+namespace {
+
+// Every window of the program opens in the middle of the desktop, as the registry's windows did;
+// a small window (a picker, the progress window) is then where the eye is.
+void centreOnScreen(QWidget* w) {
+    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect avail = screen->availableGeometry();
+    // A window never shown has no size of its own yet: it will open at its size hint.
+    const QSize size = w->testAttribute(Qt::WA_Resized) ? w->size() : w->sizeHint().expandedTo(w->minimumSize());
+    if (!w->testAttribute(Qt::WA_Resized)) w->resize(size);
+    w->move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+}  // namespace
+
 void FormView::showMain() {
     if (!main_) return;
     const Control* f = control(mainForm_);
@@ -166,10 +182,7 @@ void FormView::showMain() {
     const int h = f && f->height > 0 ? f->height : 687;
     // The client area excludes the menu bar, as on the desktop the program was made for.
     main_->setFixedSize(w, h + main_->menuBar()->sizeHint().height());
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect avail = screen->availableGeometry();
-        main_->move(avail.center() - QPoint(main_->width() / 2, main_->height() / 2));
-    }
+    centreOnScreen(main_.data());
     main_->show();
 }
 
@@ -181,6 +194,7 @@ void FormView::showForm(const std::string& form, bool modal) {
     auto* dialog = qobject_cast<FormDialog*>(window(form));
     if (!dialog) return;
     if (Control* f = control(form)) f->visible = true;
+    if (!dialog->isVisible()) centreOnScreen(dialog);
     if (modal) {
         if (dialog->isVisible()) dialog->hide();
         modalRuns_.insert(form);

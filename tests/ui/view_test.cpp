@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,10 +16,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
+#include <cstdlib>
 #include <functional>
 
 namespace zelt::testing {
@@ -359,6 +363,19 @@ TEST_F(ViewTest, WindowClosedByTheUserMakesTheMainWindowActiveAgain) {
     form()->close();
     EXPECT_FALSE(model().get("TFormTest").visible);
     EXPECT_TRUE(app.mainWindow().table(9).active());
+}
+
+TEST_F(ViewTest, WindowsOpenInTheMiddleOfTheDesktop) {
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const char* form : {"TForm7", "TForm4", "TForm6"}) {
+        view->showForm(form, false);
+        QWidget* w = view->window(form);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w)) << form;
+        const QPoint offset = w->geometry().center() - avail.center();
+        EXPECT_LE(std::abs(offset.x()), 2) << form;
+        EXPECT_LE(std::abs(offset.y()), 2) << form << " at " << w->geometry().x() << "," << w->geometry().y();
+        w->hide();
+    }
 }
 
 TEST_F(ViewTest, SmallWindowsAreToolWindows) {
