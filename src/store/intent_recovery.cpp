@@ -239,14 +239,11 @@ void moveNote(const std::filesystem::path& from, const std::filesystem::path& to
     syncDir(from.parent_path());
 }
 
-void copyNote(const std::filesystem::path& from, const std::filesystem::path& to) {
+// Puts a copy of `from` at `to`: copied beside and renamed into place, so that a crash never
+// leaves half a note that a later run would take for a whole one. A copy that fails leaves `to`.
+void placeCopy(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::error_code ec;
-    if (!std::filesystem::exists(from, ec)) return;
-    bool exists = false;
-    if (!emptyOrMissing(to, exists)) return;
     std::filesystem::create_directories(to.parent_path(), ec);
-    // Copied beside and renamed into place: a crash never leaves half a note that a later run
-    // would take for a whole one.
     std::filesystem::path tmp = to;
     tmp += ".~tmp";
     if (!std::filesystem::copy_file(from, tmp, std::filesystem::copy_options::overwrite_existing, ec)) return;
@@ -264,26 +261,19 @@ void copyNote(const std::filesystem::path& from, const std::filesystem::path& to
     syncDir(to.parent_path());
 }
 
+void copyNote(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    if (!std::filesystem::exists(from, ec)) return;
+    bool exists = false;
+    if (!emptyOrMissing(to, exists)) return;
+    placeCopy(from, to);
+}
+
 // The bytes of `from` put in place of `to`, written beside and renamed over it.
 void replaceNote(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::error_code ec;
     if (!std::filesystem::exists(from, ec) || sameBytes(from, to)) return;
-    std::filesystem::create_directories(to.parent_path(), ec);
-    std::filesystem::path tmp = to;
-    tmp += ".~tmp";
-    if (!std::filesystem::copy_file(from, tmp, std::filesystem::copy_options::overwrite_existing, ec)) return;
-    const int fd = ::open(tmp.c_str(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-    std::filesystem::rename(tmp, to, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        return;
-    }
-    noteCreatedFile(to);
-    syncDir(to.parent_path());
+    placeCopy(from, to);
 }
 
 void runNoteAction(Session& session, const IntentAction& a) {
