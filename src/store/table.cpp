@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <iterator>
 #include <unordered_map>
@@ -535,42 +536,32 @@ sql::Statement& Table::listStatement(ListQuery q, bool& judge, std::vector<int>&
     return st;
 }
 
-void Table::buildList() const {
+void Table::readIds(ListQuery query, size_t limit) const {
     range_ = currentRange();
     rangeStale_ = false;
     bool judge = false;
     std::vector<int> columns;
-    sql::Statement& st = listStatement(ListQuery::Ids, judge, columns);
+    sql::Statement& st = listStatement(query, judge, columns);
     ids_.clear();
     const StatementReader reader(layout_, st, columns);
-    while (st.step()) {
+    while (ids_.size() < limit && st.step()) {
         if (judge && !filter_.matches(reader)) continue;
         ids_.push_back(st.columnInt(0));
     }
     st.reset();
-    if (sortFields_.empty() && !std::is_sorted(ids_.begin(), ids_.end())) std::sort(ids_.begin(), ids_.end());
     listValid_ = true;
-    listComplete_ = true;
     knownCount_ = -1;
 }
 
+void Table::buildList() const {
+    readIds(ListQuery::Ids, SIZE_MAX);
+    if (sortFields_.empty() && !std::is_sorted(ids_.begin(), ids_.end())) std::sort(ids_.begin(), ids_.end());
+    listComplete_ = true;
+}
+
 void Table::buildFirst() const {
-    range_ = currentRange();
-    rangeStale_ = false;
-    bool judge = false;
-    std::vector<int> columns;
-    sql::Statement& st = listStatement(ListQuery::First, judge, columns);
-    ids_.clear();
-    const StatementReader reader(layout_, st, columns);
-    while (st.step()) {
-        if (judge && !filter_.matches(reader)) continue;
-        ids_.push_back(st.columnInt(0));
-        break;
-    }
-    st.reset();
-    listValid_ = true;
+    readIds(ListQuery::First, 1);
     listComplete_ = ids_.empty();  // nothing found: the list is whole
-    knownCount_ = -1;
 }
 
 long Table::countShown() const {

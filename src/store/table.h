@@ -241,6 +241,8 @@ private:
                                        const std::vector<int>& linkFields) const;
     void forEachRow(ListQuery q, const std::vector<int>& read,
                     const std::function<void(const sql::Statement&, const std::vector<int>&)>& row) const;
+    // Reads the counters of the records shown by `query`, at most `limit` of them, into the list.
+    void readIds(ListQuery query, size_t limit) const;
     void buildList() const;
     void buildFirst() const;
     long countShown() const;
