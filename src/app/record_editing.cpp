@@ -12,6 +12,7 @@
 #include "editing/rich_text.h"
 #include "store/tree.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -166,6 +167,9 @@ void RecordEditing::fillPickLists() {
     for (const auto& [combo, items] : loaded.values) {
         Control& c = m.get(combo);
         c.items.insert(c.items.end(), items.begin(), items.end());
+        if (editing::holdsListSorted(combo))
+            std::stable_sort(c.items.begin(), c.items.end(),
+                             [](const std::string& a, const std::string& b) { return collatesBefore(a, b); });
         m.changed(c);
     }
     Control& sex = m.get(editing::kSexComboBox);

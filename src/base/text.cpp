@@ -126,4 +126,29 @@ bool equalsIgnoreCaseAscii(std::string_view a, std::string_view b) {
     return true;
 }
 
+namespace {
+
+// Lower case of a letter, with ё moved between е and ж so that plain code point order is the
+// alphabet's order.
+uint32_t collationKey(char32_t cp) {
+    if (cp >= U'A' && cp <= U'Z') cp += 32;
+    else if (cp >= 0x0410 && cp <= 0x042F) cp += 0x20;  // А..Я
+    else if (cp == 0x0401) cp = 0x0451;                 // Ё
+    if (cp == 0x0451) return (0x0435u << 1) | 1u;       // after е, before ж
+    return static_cast<uint32_t>(cp) << 1;
+}
+
+}  // namespace
+
+bool collatesBefore(std::string_view a, std::string_view b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const uint32_t x = collationKey(nextCodePoint(a, i));
+        const uint32_t y = collationKey(nextCodePoint(b, j));
+        if (x != y) return x < y;
+    }
+    if ((i < a.size()) != (j < b.size())) return j < b.size();
+    return a < b;  // the same letters: upper case (smaller code points) first
+}
+
 }  // namespace zelt

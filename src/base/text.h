@@ -31,4 +31,9 @@ std::string capitalizeFirst(std::string_view text);
 
 bool equalsIgnoreCaseAscii(std::string_view a, std::string_view b);
 
+// Alphabetical order as a sorted drop-down list shows it: letters compared without regard to case,
+// ё right after е, Latin before Cyrillic; texts that differ only in case keep a fixed order (upper
+// case first) so that the sort is total.
+bool collatesBefore(std::string_view a, std::string_view b);
+
 }  // namespace zelt

@@ -4,6 +4,7 @@
 #include "editing/list_file.h"
 #include "store/tree.h"
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 
@@ -14,6 +15,15 @@ const char* const kSexComboBox = "DBComboBox26";
 const std::vector<std::string>& sexValues() {
     static const std::vector<std::string> values = {"М", "Ж"};
     return values;
+}
+
+bool holdsListSorted(std::string_view comboBox) {
+    static const std::vector<std::string_view> sorted = {
+        "DBComboBox1",  "DBComboBox2",  "DBComboBox3",  "DBComboBox4",  "DBComboBox5",  "DBComboBox6",
+        "DBComboBox7",  "DBComboBox8",  "DBComboBox9",  "DBComboBox10", "DBComboBox11", "DBComboBox12",
+        "DBComboBox13", "DBComboBox14", "DBComboBox15", "DBComboBox16", "DBComboBox17",
+    };
+    return std::find(sorted.begin(), sorted.end(), comboBox) != sorted.end();
 }
 
 const std::vector<PickListRow>& pickListRows() {

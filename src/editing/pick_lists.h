@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelt::editing {
@@ -16,6 +17,10 @@ struct PickListRow {
     std::vector<const char*> comboBoxes;
 };
 const std::vector<PickListRow>& pickListRows();
+
+// Whether the combo box holds its list sorted alphabetically (collatesBefore) rather than in file
+// order: the minors' card's combo boxes do, except the occupation list.
+bool holdsListSorted(std::string_view comboBox);
 
 // The combo box with a fixed list that reads no file.
 extern const char* const kSexComboBox;

@@ -1,4 +1,5 @@
 // The UTF-8 reader and the cp1251 conversions every field value passes through.
+#include <algorithm>
 #include "base/text.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,16 @@ TEST(CapitalizeFirst, FollowsTheRussianRules) {
         {"smith", "Smith"},   {"", ""},           {"1-й отдел", "1-й отдел"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(capitalizeFirst(in), out) << in;
+}
+
+TEST(CollatesBefore, SortsAsTheAlphabetReads) {
+    std::vector<std::string> towns = {"тверь", "Ёлкино", "Жуков", "Егорьевск", "", "Бежецк", "Кимры", "Zurich",
+                                      "Тверь", "ангарск", "1-й посёлок", "Есино"};
+    std::stable_sort(towns.begin(), towns.end(), [](const std::string& a, const std::string& b) { return collatesBefore(a, b); });
+    EXPECT_EQ(towns, (std::vector<std::string>{"", "1-й посёлок", "Zurich", "ангарск", "Бежецк", "Егорьевск", "Есино",
+                                               "Ёлкино", "Жуков", "Кимры", "Тверь", "тверь"}));
+    EXPECT_FALSE(collatesBefore("Тверь", "Тверь"));  // a strict order: equal texts are not before each other
+    EXPECT_TRUE(collatesBefore("Твер", "Тверь"));
 }
 
 }  // namespace
