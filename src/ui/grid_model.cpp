@@ -130,6 +130,17 @@ void TableGridModel::refreshNow() {
 
 TableGridModel::Row TableGridModel::row(int r) const {
     if (!table_ || !table_->active() || failed_) return {};
+    try {
+        return readRow(r);
+    } catch (...) {
+        // A table that changed under the view (a refresh is on its way) may have fewer rows now:
+        // the row shows empty until then. Otherwise the table cannot be read, which the user is told.
+        if (!refreshPending()) readFailed(std::current_exception());
+        return {};
+    }
+}
+
+TableGridModel::Row TableGridModel::readRow(int r) const {
     // The record being edited shows what has been typed into it, not what is stored.
     const bool editing = table_->state() == store::Table::State::Edit && table_->currentRow() == r;
     if (!editing) {
@@ -140,26 +151,19 @@ TableGridModel::Row TableGridModel::row(int r) const {
     for (int f : fieldIndexes_)
         if (f >= 0) wanted.push_back(f);
     if (colourAdults_ && ageIndex_ >= 0) wanted.push_back(ageIndex_);
+    std::vector<std::string> texts;
+    if (editing) {
+        for (int f : wanted) texts.push_back(table_->textAt(f));
+    } else {
+        texts = table_->rowTexts(r, wanted);
+    }
+    ++rowsRead_;
     Row out;
-    try {
-        std::vector<std::string> texts;
-        if (editing) {
-            for (int f : wanted) texts.push_back(table_->textAt(f));
-        } else {
-            texts = table_->rowTexts(r, wanted);
-        }
-        ++rowsRead_;
-        size_t next = 0;
-        for (int f : fieldIndexes_) out.texts << (f >= 0 ? toQt(texts[next++]) : QString());
-        if (colourAdults_ && ageIndex_ >= 0) {
-            const auto age = store::parseNumber(texts[next]);
-            out.adult = age && *age >= 18;
-        }
-    } catch (...) {
-        // A table that changed under the view (a refresh is on its way) may have fewer rows now:
-        // the row shows empty until then. Otherwise the table cannot be read, which the user is told.
-        if (!refreshPending()) readFailed(std::current_exception());
-        return {};
+    size_t next = 0;
+    for (int f : fieldIndexes_) out.texts << (f >= 0 ? toQt(texts[next++]) : QString());
+    if (colourAdults_ && ageIndex_ >= 0) {
+        const auto age = store::parseNumber(texts[next]);
+        out.adult = age && *age >= 18;
     }
     if (editing) return out;
     if (cache_.size() >= kCacheRows) cache_.clear();

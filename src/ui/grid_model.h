@@ -81,7 +81,10 @@ private:
         QStringList texts;
         bool adult = false;
     };
+    // A row as the view shows it: empty when it cannot be read.
     Row row(int r) const;
+    // A row from the cache or the table; throws what the table throws.
+    Row readRow(int r) const;
     void resolveFields();
     void schedule();
     // The record count, or 0 when it cannot be read.

@@ -54,6 +54,8 @@ struct MissingTableCase {
     ControlKind kind;
 };
 
+void PrintTo(const MissingTableCase& c, std::ostream* os) { *os << c.name; }
+
 class MissingTableTest : public ViewErrorsTest, public ::testing::WithParamInterface<MissingTableCase> {};
 
 TEST_P(MissingTableTest, ShowsTheErrorAndTheWindowIsBuilt) {
