@@ -1,10 +1,12 @@
 // The view's own failures reach the user as the dispatcher words them, once, and the program goes
-// on; and a handler runs to its end before anything queued behind it does.
+// on; a handler runs to its end before anything queued behind it does; and what the user ticks
+// lands in the model.
 #include "store/tree.h"
 #include "ui/grid_model.h"
 #include "ui_fixture.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -156,6 +158,23 @@ TEST_F(ViewErrorsTest, ProgressWindowFollowsACommandThatNeverLetsTheEventLoopTur
     EXPECT_EQ(order, (std::vector<std::string>{"command ended", "queued call"}));
     EXPECT_EQ(barShown, (std::vector<int>{10, 20, 30, 40}));
     EXPECT_TRUE(errorsShown().empty());
+}
+
+// Ticks given and taken back by the user are the check list's state in the model, item by item.
+TEST_F(ViewErrorsTest, TicksOfTheUserLandInTheModel) {
+    app::Control& list = add("ErrTicks", ControlKind::CheckListBox, "TFormErrors");
+    list.items = {"Фамилия", "Имя", "Отчество"};
+    list.width = 300;
+    list.height = 80;
+    build();
+    auto* widget = qobject_cast<QListWidget*>(view->widget("ErrTicks"));
+    ASSERT_NE(widget, nullptr);
+    widget->item(1)->setCheckState(Qt::Checked);
+    widget->item(2)->setCheckState(Qt::Checked);
+    widget->item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(model().get("ErrTicks").checked, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(widget->item(2)->checkState(), Qt::Checked);
+    EXPECT_EQ(widget->item(1)->checkState(), Qt::Unchecked);
 }
 
 }  // namespace
