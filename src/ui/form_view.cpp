@@ -1,29 +1,21 @@
 #include "ui/form_view.h"
 
 #include "store/table.h"
+#include "ui/control_adapters.h"
 #include "ui/grid_model.h"
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
 
-#include <QListWidget>
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QGroupBox>
 #include <QLayout>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTextEdit>
 #include <QTimer>
-#include <QToolButton>
 
 #include <algorithm>
 #include <exception>
@@ -54,6 +46,9 @@ const std::set<std::string> kToolWindows = {"TForm2", "TForm3", "TForm4", "TForm
 // ------------------------------------------------------------------------------------------ life
 
 FormView::FormView(app::Application& app) : app_(app) {
+    reportTimer_.setSingleShot(true);
+    reportTimer_.setInterval(0);
+    QObject::connect(&reportTimer_, &QTimer::timeout, &reportTimer_, [this] { showReported(); });
     if (!app_.forms().empty()) mainForm_ = app_.forms().front();
     app::FormModel& model = app_.model();
     // The main window first: the other windows are its children.
@@ -132,7 +127,7 @@ void FormView::buildWindow(const Control& form) {
         buildContainer(form.name, content, true);
         content->layout()->setContentsMargins(2, 2, 2, 0);
         for (Control* c : app_.model().childrenOf(form.name))
-            if (c->kind == ControlKind::StatusBar) buildStatusBar(*c, frame);
+            if (c->kind == ControlKind::StatusBar) buildStatusBar(*c, frame->statusBar());
     } else {
         auto* dialog = new FormDialog(main_);
         const bool tool = kToolWindows.count(form.name) != 0;
@@ -193,7 +188,7 @@ void FormView::showForm(const std::string& form, bool modal) {
     }
     auto* dialog = qobject_cast<FormDialog*>(window(form));
     if (!dialog) return;
-    if (Control* f = control(form)) f->visible = true;
+    if (control(form)) app_.model().setVisible(form, true);
     if (!dialog->isVisible()) centreOnScreen(dialog);
     if (modal) {
         if (dialog->isVisible()) dialog->hide();
@@ -206,23 +201,13 @@ void FormView::showForm(const std::string& form, bool modal) {
         dialog->show();
         dialog->raise();
         dialog->activateWindow();
-        // Handlers run loops without returning to the event loop (the progress window): let the
-        // window appear before the loop starts.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 }
 
 void FormView::userClosedForm(const std::string& form) {
     if (!attached_) return;
     fire(form, "Close");
-    if (Control* f = control(form)) {
-        if (f->visible) {
-            f->visible = false;
-            ++updating_;
-            app_.model().changed(*f);
-            --updating_;
-        }
-    }
+    if (const Control* f = control(form); f && f->visible) app_.model().setVisible(form, false);
     // After a modal run the services do this; a window shown alone hands back to the main window here.
     if (!modalRuns_.count(form) && app_.running()) app_.mainWindow().formActivate();
 }
@@ -361,11 +346,9 @@ void FormView::syncGridSelection(const std::string& grid) {
     TableGridModel* model = it->second.grid;
     if (!view) return;
     long row = -1;
-    try {
+    runStep([&row, model] {
         if (model->table() && model->table()->active()) row = model->table()->currentRow();
-    } catch (const std::exception&) {
-        row = -1;
-    }
+    });
     ++updating_;
     if (row >= 0 && row < model->rowCount()) {
         const int column = std::max(0, view->currentIndex().column());
@@ -379,170 +362,31 @@ void FormView::syncGridSelection(const std::string& grid) {
     --updating_;
 }
 
+void FormView::applyTabSheet(const Control& c, Item& it) {
+    if (!it.tabs || !it.widget) return;
+    const int index = it.tabs->indexOf(it.widget);
+    if (index >= 0) {
+        it.tabs->setTabText(index, toQt(c.caption));
+        it.tabs->setTabVisible(index, c.visible);
+        it.tabs->setTabEnabled(index, c.enabled);
+    }
+    // A tab shown again may be the one its page control has chosen.
+    if (const Control* pc = control(c.parent)) selectTab(*pc);
+}
+
 void FormView::apply(const Control& c) {
     const auto found = items_.find(c.name);
     if (found == items_.end()) return;
     Item& it = found->second;
     ++updating_;
-    QWidget* w = it.widget;
-    switch (c.kind) {
-    case ControlKind::Form:
+    if (c.kind == ControlKind::Form) {
         applyForm(c, it);
-        break;
-    case ControlKind::Menu:
-    case ControlKind::MenuItem:
-    case ControlKind::Separator:
-        if (it.action) {
-            if (it.menu) it.menu->setTitle(toQt(c.caption));
-            else if (c.kind != ControlKind::Separator) it.action->setText(menuText(c.caption));
-            it.action->setVisible(c.visible);
-            it.action->setEnabled(c.enabled);
-            if (!c.hint.empty()) it.action->setToolTip(toQt(c.hint));
-        }
-        --updating_;
-        return;
-    case ControlKind::TabSheet:
-        if (it.tabs && w) {
-            const int index = it.tabs->indexOf(w);
-            if (index >= 0) {
-                it.tabs->setTabText(index, toQt(c.caption));
-                it.tabs->setTabVisible(index, c.visible);
-                it.tabs->setTabEnabled(index, c.enabled);
-            }
-            if (const Control* pc = control(c.parent)) selectTab(*pc);
-        }
-        --updating_;
-        return;
-    case ControlKind::PageControl:
-        selectTab(c);
-        break;
-    case ControlKind::GroupBox:
-        if (auto* box = qobject_cast<QGroupBox*>(w)) box->setTitle(toQt(c.caption));
-        break;
-    case ControlKind::Label:
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            if (label->text() != toQt(c.caption)) label->setText(toQt(c.caption));
-            QPalette pal = label->palette();
-            pal.setColor(QPalette::WindowText, c.color >= 0 ? fromBgr(c.color) : QApplication::palette(label).color(QPalette::WindowText));
-            label->setPalette(pal);
-        }
-        break;
-    case ControlKind::Edit:
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            const QString text = toQt(c.text);
-            if (edit->text() != text) {
-                const int pos = edit->cursorPosition();
-                edit->setText(text);
-                // A value longer than the box shows its beginning, as it does in every desktop program.
-                edit->setCursorPosition(edit->hasFocus() ? std::min(pos, static_cast<int>(text.size())) : 0);
-            }
-            edit->setReadOnly(c.readOnly);
-            edit->setMaximumWidth(c.width > 0 ? edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (c.width + 1) + 12
-                                              : QWIDGETSIZE_MAX);
-        }
-        break;
-    case ControlKind::ComboBox:
-        if (auto* combo = static_cast<FormComboBox*>(qobject_cast<QComboBox*>(w))) {
-            const QSignalBlocker block(combo);
-            bool sameItems = combo->count() == static_cast<int>(c.items.size());
-            for (int i = 0; sameItems && i < combo->count(); ++i) sameItems = fromQt(combo->itemText(i)) == c.items[static_cast<size_t>(i)];
-            const QString text = toQt(c.text);
-            if (!sameItems) {
-                QStringList list;
-                for (const std::string& s : c.items) list << toQt(s);
-                combo->clear();
-                combo->addItems(list);
-                combo->setCurrentIndex(-1);
-                combo->setEditText(text);
-                if (!combo->hasFocus()) combo->lineEdit()->setCursorPosition(0);
-            } else if (combo->currentText() != text) {
-                const int pos = combo->lineEdit()->cursorPosition();
-                combo->setEditText(text);
-                combo->lineEdit()->setCursorPosition(combo->hasFocus() ? std::min(pos, static_cast<int>(text.size())) : 0);
-            }
-            combo->setReadOnly(c.readOnly);
-        }
-        break;
-    case ControlKind::Memo:
-        if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
-            const QString text = memoToQt(c.text);
-            if (memo->toPlainText() != text) memo->setPlainText(text);
-            memo->setReadOnly(c.readOnly);
-        }
-        break;
-    case ControlKind::RichEdit:
-        if (auto* rich = qobject_cast<QTextEdit*>(w)) {
-            const QString text = memoToQt(c.text);
-            if (rich->toPlainText() != text) rich->setPlainText(text);
-            rich->setReadOnly(c.readOnly);
-        }
-        break;
-    case ControlKind::Grid:
-        if (auto* view = qobject_cast<QTableView*>(w); view && it.grid) {
-            it.grid->setColumns(c.columns);
-            it.grid->setColourAdults(c.colourAdults);
-            it.grid->setEditable(!c.readOnly);
-            view->setEditTriggers(c.readOnly ? QAbstractItemView::NoEditTriggers
-                                             : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                                   QAbstractItemView::AnyKeyPressed);
-            const int digit = view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-            for (size_t i = 0; i < c.columns.size(); ++i)
-                if (c.columns[i].width > 0) view->setColumnWidth(static_cast<int>(i), digit * c.columns[i].width + 8);
-        }
-        break;
-    case ControlKind::Navigator:
-        if (w) {
-            const auto buttons = w->findChildren<QToolButton*>();
-            for (int i = 0; i < buttons.size(); ++i)
-                buttons[i]->setToolTip(static_cast<size_t>(i) < c.items.size() ? toQt(c.items[static_cast<size_t>(i)]) : QString());
-        }
-        break;
-    case ControlKind::Button:
-        if (auto* button = qobject_cast<QPushButton*>(w)) button->setText(toQt(c.caption));
-        break;
-    case ControlKind::RadioGroup:
-        if (auto* box = qobject_cast<QGroupBox*>(w)) box->setTitle(toQt(c.caption));
-        rebuildRadios(c);
-        break;
-    case ControlKind::StatusPanel:
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            label->setText(toQt(c.text));
-            if (auto* strip = dynamic_cast<StatusStrip*>(label->parentWidget())) strip->setPanelWidth(label, c.width);
-        }
-        break;
-    case ControlKind::CheckListBox:
-        if (auto* list = qobject_cast<QListWidget*>(w)) {
-            ++updating_;
-            for (int i = 0; i < list->count() && static_cast<size_t>(i) < c.checked.size(); ++i)
-                list->item(i)->setCheckState(c.checked[static_cast<size_t>(i)] ? Qt::Checked : Qt::Unchecked);
-            --updating_;
-        }
-        break;
-    case ControlKind::ProgressBar:
-        if (auto* bar = qobject_cast<QProgressBar*>(w)) {
-            bar->setRange(0, std::max(0, c.width));
-            bar->setValue(std::clamp(c.itemIndex, 0, std::max(0, c.width)));
-            // Long loops update the bar without returning to the event loop: paint it now, and let
-            // the window system catch up now and then.
-            static QElapsedTimer sinceEvents;
-            if (bar->isVisible()) {
-                bar->repaint();
-                if (!sinceEvents.isValid() || sinceEvents.elapsed() > 50) {
-                    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                    sinceEvents.restart();
-                }
-            }
-        }
-        break;
-    default:
-        break;
-    }
-    if (w && c.kind != ControlKind::Form) {
-        if (w->isHidden() == c.visible) w->setVisible(c.visible);
-        w->setEnabled(c.enabled);
-        if (c.kind != ControlKind::Navigator) w->setToolTip(toQt(c.hint));
-        w->setContextMenuPolicy(c.popupMenu.empty() ? Qt::DefaultContextMenu : Qt::CustomContextMenu);
-        if (it.buddy && it.buddy->isHidden() == c.visible) it.buddy->setVisible(c.visible);
+    } else if (c.kind == ControlKind::TabSheet) {
+        applyTabSheet(c, it);
+    } else {
+        if (c.kind == ControlKind::PageControl) selectTab(c);
+        if (const Adapter adapter = adapterFor(c.kind)) adapter(c, it);
+        applyCommon(c, it);
     }
     --updating_;
 }
@@ -598,6 +442,50 @@ void FormView::afterEvent() {
         QTimer::singleShot(0, main_.data(), [frame = main_] {
             if (frame) frame->close();
         });
+    }
+}
+
+// ---------------------------------------------------------------------------------------- errors
+
+bool FormView::runStep(const std::function<void()>& step) {
+    try {
+        step();
+        return true;
+    } catch (...) {  // not dropped: every kind goes on to the dispatcher, which words it
+        report(std::current_exception());
+        return false;
+    }
+}
+
+namespace {
+
+std::string textOf(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {  // a thrown non-exception has no text; the dispatcher still shows it
+        return {};
+    }
+}
+
+}  // namespace
+
+void FormView::report(std::exception_ptr error) {
+    const std::string text = textOf(error);
+    for (const std::exception_ptr& waiting : reported_)
+        if (textOf(waiting) == text) return;
+    reported_.push_back(std::move(error));
+    reportTimer_.start();
+}
+
+void FormView::showReported() {
+    // Taken first: showing an error turns the event loop, and a step may fail again meanwhile.
+    std::vector<std::exception_ptr> errors;
+    errors.swap(reported_);
+    for (const std::exception_ptr& error : errors) {
+        if (!attached_ || !app_.running()) return;
+        app_.dispatch([&error] { std::rethrow_exception(error); });
     }
 }
 

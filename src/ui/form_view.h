@@ -4,9 +4,12 @@
 
 #include "app/application.h"
 #include "app/form/form_model.h"
+#include "ui/view_item.h"
 
 #include <QPointer>
+#include <QTimer>
 
+#include <exception>
 #include <functional>
 #include <map>
 #include <set>
@@ -64,23 +67,14 @@ public:
     std::function<void()> onMainClosed;
 
 private:
-    struct Item {
-        app::ControlKind kind = app::ControlKind::Panel;
-        QPointer<QWidget> widget;
-        QPointer<QWidget> buddy;  // a caption label the view made for the control
-        QPointer<QAction> action;
-        QPointer<QMenu> menu;
-        QPointer<QTabWidget> tabs;  // a tab's page control
-        QPointer<QButtonGroup> radios;
-        TableGridModel* grid = nullptr;
-    };
+    using Item = ViewItem;
 
     // Building.
     void buildWindow(const app::Control& form);
     void buildMenu(const std::string& owner, QWidget* bar);
     void addMenuEntry(const app::Control& c, QMenu* menu, QWidget* bar);
-    void buildStatusBar(const app::Control& bar, MainFrame* frame);
-    void fillStatusBar(const app::Control& bar, QStatusBar* sb);
+    // The status bar's strip of panels, each at its place; their texts and widths follow the model.
+    void buildStatusBar(const app::Control& bar, QStatusBar* sb);
     void buildContainer(const std::string& container, QWidget* host, bool columns);
     // The Administrator window: its first panel a column of buttons at their width, the second the
     // button above the grids, whose panels stand side by side, each a column of grids.
@@ -93,15 +87,15 @@ private:
     QWidget* buildGrid(const app::Control& c, QWidget* parent);
     QWidget* buildNavigator(const app::Control& c, QWidget* parent);
     QWidget* buildRadioGroup(const app::Control& c, QWidget* parent);
-    void rebuildRadios(const app::Control& c);
     // A context menu request on `w` opens the control's popup menu, when it names one.
     void attachPopup(const app::Control& c, QWidget* w);
-    std::string captionFor(const app::Control& c) const;
+    std::string captionFor(const app::Control& c);
     void fillMenu(QMenu* menu, const std::string& owner);
 
     // Model to view.
     void apply(const app::Control& c);
     void applyForm(const app::Control& c, Item& it);
+    void applyTabSheet(const app::Control& c, Item& it);
     void selectTab(const app::Control& pageControl);
     void syncGridSelection(const std::string& grid);
 
@@ -113,6 +107,16 @@ private:
     void userClosedForm(const std::string& form);
     app::Control* control(const std::string& name);
 
+    // Errors of the view's own steps (reading what a control shows, drawing a picture).
+    // Runs a step; what it throws goes to the dispatcher, as a handler's error does, and the view
+    // goes on without what the step would have given. True when the step succeeded.
+    bool runStep(const std::function<void()>& step);
+    // Hands an error to the dispatcher once the event loop turns again: never in the middle of a
+    // handler, a paint or the building of a window. An error with the text of one already waiting
+    // is the same fault seen twice and waits once.
+    void report(std::exception_ptr error);
+    void showReported();
+
     app::Application& app_;
     std::map<std::string, Item> items_;
     QPointer<MainFrame> main_;
@@ -122,6 +126,8 @@ private:
     int updating_ = 0;   // > 0 while the view follows the model: widget signals are not user actions
     bool attached_ = true;
     std::string mainForm_;
+    std::vector<std::exception_ptr> reported_;  // errors waiting for the dispatcher
+    QTimer reportTimer_;                        // turns once the event loop runs again
 };
 
 }  // namespace zelt::ui

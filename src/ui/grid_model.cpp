@@ -16,18 +16,31 @@ constexpr int kCacheRows = 2000;
 
 }  // namespace
 
-TableGridModel::TableGridModel(store::Table* table, std::vector<app::GridColumn> columns, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)) {
+TableGridModel::TableGridModel(store::Table* table, std::vector<app::GridColumn> columns, QObject* parent,
+                               ErrorSink onError)
+    : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)), onError_(std::move(onError)) {
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(0);
     connect(&refreshTimer_, &QTimer::timeout, this, &TableGridModel::refreshNow);
     if (table_) table_->dataSource().addLink(this);
     resolveFields();
+    count_ = readCount();
+}
+
+int TableGridModel::readCount() {
+    if (!table_ || !table_->active()) return 0;
     try {
-        count_ = table_ && table_->active() ? table_->recordCount() : 0;
-    } catch (const std::exception&) {
-        count_ = 0;
+        return table_->recordCount();
+    } catch (...) {  // handed on, not dropped
+        readFailed(std::current_exception());
+        return 0;
     }
+}
+
+void TableGridModel::readFailed(std::exception_ptr error) const {
+    if (failed_) return;
+    failed_ = true;
+    if (onError_) onError_(std::move(error));
 }
 
 TableGridModel::~TableGridModel() {
@@ -101,12 +114,8 @@ void TableGridModel::schedule() {
 
 void TableGridModel::refreshNow() {
     refreshTimer_.stop();
-    int count = 0;
-    try {
-        count = table_ && table_->active() ? table_->recordCount() : 0;
-    } catch (const std::exception&) {
-        count = 0;
-    }
+    failed_ = false;
+    const int count = readCount();
     cache_.clear();
     if (count != count_) {
         beginResetModel();
@@ -120,7 +129,18 @@ void TableGridModel::refreshNow() {
 }
 
 TableGridModel::Row TableGridModel::row(int r) const {
-    if (!table_ || !table_->active()) return {};
+    if (!table_ || !table_->active() || failed_) return {};
+    try {
+        return readRow(r);
+    } catch (...) {
+        // A table that changed under the view (a refresh is on its way) may have fewer rows now:
+        // the row shows empty until then. Otherwise the table cannot be read, which the user is told.
+        if (!refreshPending()) readFailed(std::current_exception());
+        return {};
+    }
+}
+
+TableGridModel::Row TableGridModel::readRow(int r) const {
     // The record being edited shows what has been typed into it, not what is stored.
     const bool editing = table_->state() == store::Table::State::Edit && table_->currentRow() == r;
     if (!editing) {
@@ -131,24 +151,19 @@ TableGridModel::Row TableGridModel::row(int r) const {
     for (int f : fieldIndexes_)
         if (f >= 0) wanted.push_back(f);
     if (colourAdults_ && ageIndex_ >= 0) wanted.push_back(ageIndex_);
+    std::vector<std::string> texts;
+    if (editing) {
+        for (int f : wanted) texts.push_back(table_->textAt(f));
+    } else {
+        texts = table_->rowTexts(r, wanted);
+    }
+    ++rowsRead_;
     Row out;
-    try {
-        std::vector<std::string> texts;
-        if (editing) {
-            for (int f : wanted) texts.push_back(table_->textAt(f));
-        } else {
-            texts = table_->rowTexts(r, wanted);
-        }
-        ++rowsRead_;
-        size_t next = 0;
-        for (int f : fieldIndexes_) out.texts << (f >= 0 ? toQt(texts[next++]) : QString());
-        if (colourAdults_ && ageIndex_ >= 0) {
-            const auto age = store::parseNumber(texts[next]);
-            out.adult = age && *age >= 18;
-        }
-    } catch (const std::exception&) {
-        // The table changed under the view (a refresh is on its way): show the row empty.
-        return {};
+    size_t next = 0;
+    for (int f : fieldIndexes_) out.texts << (f >= 0 ? toQt(texts[next++]) : QString());
+    if (colourAdults_ && ageIndex_ >= 0) {
+        const auto age = store::parseNumber(texts[next]);
+        out.adult = age && *age >= 18;
     }
     if (editing) return out;
     if (cache_.size() >= kCacheRows) cache_.clear();

@@ -12,6 +12,7 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -29,8 +30,13 @@ public:
     // True for a row that is painted cyan (data role).
     static constexpr int AdultRole = Qt::UserRole + 1;
 
-    // `table` may be null (a grid without a data source): the grid then stays empty.
-    TableGridModel(store::Table* table, std::vector<app::GridColumn> columns, QObject* parent = nullptr);
+    // Where a read of the table that failed is handed (the view passes it to the dispatcher).
+    using ErrorSink = std::function<void(std::exception_ptr)>;
+
+    // `table` may be null (a grid without a data source): the grid then stays empty. A read that
+    // fails is handed to `onError` once, and the grid shows no rows until the table changes again.
+    TableGridModel(store::Table* table, std::vector<app::GridColumn> columns, QObject* parent = nullptr,
+                   ErrorSink onError = {});
     ~TableGridModel() override;
 
     // Columns: field, title, width in characters. A change of fields resets the model.
@@ -75,9 +81,16 @@ private:
         QStringList texts;
         bool adult = false;
     };
+    // A row as the view shows it: empty when it cannot be read.
     Row row(int r) const;
+    // A row from the cache or the table; throws what the table throws.
+    Row readRow(int r) const;
     void resolveFields();
     void schedule();
+    // The record count, or 0 when it cannot be read.
+    int readCount();
+    // A read failed: the error goes to the sink, once until the next refresh.
+    void readFailed(std::exception_ptr error) const;
 
     store::Table* table_;
     std::vector<app::GridColumn> columns_;
@@ -91,6 +104,8 @@ private:
     mutable long rowsRead_ = 0;
     long refreshes_ = 0;
     QTimer refreshTimer_;
+    ErrorSink onError_;
+    mutable bool failed_ = false;  // a read failed since the last refresh
 };
 
 // Paints the rows of those aged 18 or more cyan in every column, the selected row included, and

@@ -97,4 +97,18 @@ void FormModel::setWidth(const std::string& name, int width) {
     changed(c);
 }
 
+void FormModel::setItemIndex(const std::string& name, int index) {
+    Control& c = get(name);
+    c.itemIndex = index;
+    changed(c);
+}
+
+void FormModel::setChecked(const std::string& name, size_t index, bool on) {
+    Control& c = get(name);
+    if (index >= c.items.size()) return;
+    c.checked.resize(c.items.size(), false);
+    c.checked[index] = on;
+    changed(c);
+}
+
 }  // namespace zelt::app

@@ -114,6 +114,9 @@ public:
     void setVisible(const std::string& name, bool visible);
     void setReadOnly(const std::string& name, bool readOnly);
     void setWidth(const std::string& name, int width);
+    void setItemIndex(const std::string& name, int index);
+    // Ticks item `index` of a check list on or off; an index beyond its items changes nothing.
+    void setChecked(const std::string& name, size_t index, bool on);
 
 private:
     std::vector<std::unique_ptr<Control>> controls_;
