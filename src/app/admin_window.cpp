@@ -54,10 +54,10 @@ AdminWindow::AdminWindow(FormModel& model, MainWindow& main) : model_(model), ma
     model_.on(kOpenButton, "Click", [this](const EventArgs&) { openTransferMasters(); });
     for (const char* column : kGridColumns) model_.add(column, ControlKind::Panel, kRightSide);
     for (int i = 0; i < 4; ++i) {
-        const int source = kGridSources[i];
+        const store::TableId source = kGridSources[i];
         const std::string name = gridName(i + 1);
         Control& grid = model_.add(name, ControlKind::Grid, kGridColumns[i / 2]);
-        grid.dataSource = source;
+        grid.dataSource = store::tableNumber(source);
         grid.columns = gridColumnsOf(name, main_.table(source).layout());
     }
 }
@@ -86,11 +86,11 @@ void AdminWindow::clear(const ClearButton& button) {
 }
 
 void AdminWindow::openTransferMasters() {
-    for (int source : kGridSources) main_.table(source).open();
+    for (store::TableId source : kGridSources) main_.table(source).open();
 }
 
 void AdminWindow::formDestroy() {
-    for (int source : {17, 21, 25, 29}) main_.table(source).close();
+    for (store::TableId source : {store::TableId::PerenosZELT, store::TableId::PerenosBDS, store::TableId::PerenosArxivZELT, store::TableId::PerenosArxivBDS}) main_.table(source).close();
 }
 
 }  // namespace zelt::app

@@ -29,7 +29,7 @@ public:
     static constexpr const char* kOpenButton = "TForm6.BitBtn1";
     static constexpr int kButtonWidth = 250;
     // The transfer masters the grids show, DBGrid1 to DBGrid4.
-    static constexpr int kGridSources[4] = {17, 25, 21, 29};
+    static constexpr store::TableId kGridSources[4] = {store::TableId::PerenosZELT, store::TableId::PerenosArxivZELT, store::TableId::PerenosBDS, store::TableId::PerenosArxivBDS};
 
     // Adds the window's controls under the Form control TForm6, which must already be in `model`,
     // and registers their handlers.

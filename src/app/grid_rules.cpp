@@ -18,7 +18,7 @@ const std::map<std::string, int>& sortedTables() {
 }
 
 void caseCount(MainWindow& w) {
-    setPanel(w, 1, "Несовершеннолетних - " + std::to_string(w.table(43).recordCount()), true);
+    setPanel(w, 1, "Несовершеннолетних - " + std::to_string(w.table(store::TableId::PKOU).recordCount()), true);
 }
 
 void navigate(store::Table& t, const std::string& button) {

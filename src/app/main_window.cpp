@@ -109,8 +109,8 @@ void MainWindow::showReport(std::unique_ptr<reports::Document> document) {
 }
 
 void MainWindow::setPhoneDigits(int digits) {
-    for (int n = 1; n <= 48; ++n) {
-        store::Table& t = table(n);
+    for (store::TableId id : store::allTableIds()) {
+        store::Table& t = table(id);
         for (const store::FieldLimit& l : store::initialPhoneLimits())
             if (t.layout().indexOf(l.field) >= 0 && equalsIgnoreCaseAscii(t.layout().name, l.table))
                 t.setWriteLimit(l.field, digits);
@@ -142,20 +142,20 @@ void MainWindow::formCreate() {
         // table is shown, so nobody ever sees a person half moved.
         [this] { store::recoverPendingIntent(session_); },
         [this] {
-            table(1).open();
-            table(10).open();
+            table(store::TableId::ZELT).open();
+            table(store::TableId::SD).open();
         },
         [this] {
             // One post per record as always; grouped in one transaction per file for speed.
             store::Session::Batch batch(session_);
-            refreshAges(table(1));
+            refreshAges(table(store::TableId::ZELT));
             batch.commit();
         },
         [this] {
             store::Session::Batch batch(session_);
-            store::DataSource& families = tables_.dataSource(9);
+            store::DataSource& families = tables_.dataSource(store::TableId::BDS);
             families.setEnabled(false);
-            refreshAges(table(10));
+            refreshAges(table(store::TableId::SD));
             families.setEnabled(true);
             batch.commit();
         },
@@ -176,9 +176,9 @@ void MainWindow::formCreate() {
 void MainWindow::formActivate() {
     if (activating_) return;
     activating_ = true;
-    for (int n : {9, 33}) {
+    for (store::TableId id : {store::TableId::BDS, store::TableId::Prochie}) {
         try {
-            table(n).open();
+            table(id).open();
         } catch (const EngineError& e) {
             ui_.error(clerkMessage(e));
         }
@@ -187,10 +187,16 @@ void MainWindow::formActivate() {
 }
 
 void MainWindow::formDestroy() {
-    static const int kOrder[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 33, 34, 35, 36, 41, 42, 43, 44};
-    for (int n : kOrder) {
+    using store::TableId;
+    static const TableId kOrder[] = {
+        TableId::ZELT,         TableId::PNU,      TableId::PKO,       TableId::PIR,       TableId::ArxivZELT,
+        TableId::ArxivPNU,     TableId::ArxivPKO, TableId::ArxivPIR,  TableId::BDS,       TableId::SD,
+        TableId::PKOR,         TableId::PR,       TableId::ArxivBDS,  TableId::ArxivSD,   TableId::ArxivPKOR,
+        TableId::ArxivPR,      TableId::Prochie,  TableId::PKOP,      TableId::ArxivProchie, TableId::ArxivPKOP,
+        TableId::Uch,          TableId::ArxivUch, TableId::PKOU,      TableId::PerenosUch};
+    for (TableId id : kOrder) {
         try {
-            table(n).close();
+            table(id).close();
         } catch (const EngineError& e) {
             ui_.error(clerkMessage(e));
         }

@@ -39,6 +39,7 @@ public:
 
     store::Session& session() { return session_; }
     store::TableSet& tables() { return tables_; }
+    store::Table& table(store::TableId id) { return tables_.table(id); }
     store::Table& table(int number) { return tables_.table(number); }
     UiServices& ui() { return ui_; }
     FormModel& model() { return model_; }

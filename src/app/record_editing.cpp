@@ -130,7 +130,7 @@ void RecordEditing::install() {
     const std::string birth = cardControl(1, "DR");
     m.on(birth, "Exit", [this, &b, birth](const EventArgs&) {
         b.writeBack(birth);
-        store::Table& t = w_.table(1);
+        store::Table& t = w_.table(store::TableId::ZELT);
         t.edit();
         t.post();
         t.edit();
@@ -141,7 +141,7 @@ void RecordEditing::install() {
     m.on(leisure, "Exit", [this, &b, leisure](const EventArgs&) {
         b.writeBack(leisure);
         if (b.shownText(leisure).empty()) return;
-        store::Table& t = w_.table(1);
+        store::Table& t = w_.table(store::TableId::ZELT);
         t.edit();
         t.post();
     });

@@ -120,8 +120,8 @@ void chooseRegister(MainWindow& w, Register r) {
 }
 
 void minorsStatistics(MainWindow& w) {
-    store::Table& minors = w.table(1);
-    store::Table& commission = w.table(3);
+    store::Table& minors = w.table(store::TableId::ZELT);
+    store::Table& commission = w.table(store::TableId::PKO);
     const std::string total = "Всего- " + num(minors.recordCount());
     setPanel(w, 0, total, true);
     const int a = countWithDetails(minors, commission);
@@ -154,8 +154,8 @@ void minorsStatistics(MainWindow& w) {
 }
 
 void parentsStatistics(MainWindow& w) {
-    store::Table& families = w.table(9);
-    store::Table& children = w.table(10);
+    store::Table& families = w.table(store::TableId::BDS);
+    store::Table& children = w.table(store::TableId::SD);
     clearFilter(families);
     families.setFiltered(true);
     const int t = families.recordCount();
@@ -184,7 +184,7 @@ void parentsStatistics(MainWindow& w) {
     setPanel(w, 2, "Неполных семей - " + num(m1 + f1) + "/" + num(m2 + f2), true);
     clearFilter(families);
 
-    store::DataSource& familySource = w.tables().dataSource(9);
+    store::DataSource& familySource = w.tables().dataSource(store::TableId::BDS);
     familySource.setEnabled(false);
     clearFilter(children);
     setPanel(w, 3, "Всего детей - " + num(children.recordCount()) + "/" + num(c), true);
@@ -193,14 +193,14 @@ void parentsStatistics(MainWindow& w) {
 }
 
 void othersStatistics(MainWindow& w) {
-    setPanel(w, 0, "Всего- " + num(w.table(33).recordCount()), true);
+    setPanel(w, 0, "Всего- " + num(w.table(store::TableId::Prochie).recordCount()), true);
     for (int p = 1; p <= 6; ++p) setPanel(w, p, "", false);
 }
 
 void institutionsStatistics(MainWindow& w) {
-    store::DataSource& source = w.tables().dataSource(41);
+    store::DataSource& source = w.tables().dataSource(store::TableId::Uch);
     source.setEnabled(false);
-    setPanel(w, 0, "Рассмотрено - " + num(w.table(43).recordCount()), true);
+    setPanel(w, 0, "Рассмотрено - " + num(w.table(store::TableId::PKOU).recordCount()), true);
     source.setEnabled(true);
 }
 
@@ -210,11 +210,11 @@ void workAreaTabChanged(MainWindow& w, const std::string& tabSheet) {
     area.text = tabSheet;
     m.changed(area);
     if (tabSheet == "TabSheet1" || tabSheet == "TabSheet5") {
-        setPanel(w, 0, "Всего- " + num(w.table(tabSheet == "TabSheet1" ? 1 : 5).recordCount()), false);
+        setPanel(w, 0, "Всего- " + num(w.table(tabSheet == "TabSheet1" ? store::TableId::ZELT : store::TableId::ArxivZELT).recordCount()), false);
         return;
     }
     if (tabSheet != "TabSheet3" && tabSheet != "TabSheet6") return;
-    store::Table& t = w.table(tabSheet == "TabSheet3" ? 9 : 13);
+    store::Table& t = w.table(tabSheet == "TabSheet3" ? store::TableId::BDS : store::TableId::ArxivBDS);
     const std::string remembered = t.filterText();
     const store::Table::Bookmark at = t.bookmark();
     setPanel(w, 0, familiesTotal(t), true);

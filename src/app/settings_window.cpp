@@ -90,8 +90,8 @@ void SettingsWindow::button1Click() {
         return;  // a settings file that cannot be written only closes the window
     }
     // The tables reopen with the new limits when the user chooses a register again.
-    for (int n = 1; n <= 16; ++n) main_.table(n).close();
-    for (int n = 33; n <= 36; ++n) main_.table(n).close();
+    for (store::TableId id : store::tableRange(store::TableId::ZELT, store::TableId::ArxivPR)) main_.table(id).close();
+    for (store::TableId id : store::tableRange(store::TableId::Prochie, store::TableId::ArxivPKOP)) main_.table(id).close();
     const int stored = itemOf(editing::firstLine(file));
     if (stored >= 0) main_.setPhoneDigits(5 + stored);
 }

@@ -44,7 +44,7 @@ void reopenShownRegister(MainWindow& w) {
 
 // Every table a merge phase touches: the six sources and targets with their details.
 void closeMergeTables(MainWindow& w) {
-    for (int n = 1; n <= 40; ++n) w.table(n).close();
+    for (store::TableId id : store::tableRange(store::TableId::ZELT, store::TableId::PerenosArxivPKOP)) w.table(id).close();
 }
 
 // The tables each command may change: the merge targets with their details, and the live tables

@@ -126,8 +126,8 @@ Action dropAppended(store::TableSet& tables, int number, std::optional<long long
 void settlePending(store::TableSet& tables) {
     if (!store::IntentJournal(tables.session().dataDir()).pending()) return;
     store::recoverPendingIntent(tables.session());
-    for (int n = 1; n <= 48; ++n)
-        if (tables.table(n).active()) tables.table(n).refresh();
+    for (store::TableId id : store::allTableIds())
+        if (tables.table(id).active()) tables.table(id).refresh();
 }
 
 // The journal of one command: written before it changes anything, rewritten as committed once all

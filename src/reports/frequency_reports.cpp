@@ -89,7 +89,7 @@ void typeHeading(Selection& s, const std::string& heading, bool separated) {
 
 FrequencySection countFamilyControl(store::TableSet& tables, const std::filesystem::path& dataDir) {
     FrequencySection section{"Контроль", ValueCounts()};
-    store::Table& families = tables.table(9);
+    store::Table& families = tables.table(store::TableId::BDS);
     // The store counts the families shown by their control text, which gives the counts a walk
     // reading each family's text gives. The walk would end on the last family, where the cursor is
     // put; on its way it would only make empty note files for families that had none, which read,
@@ -120,7 +120,7 @@ std::vector<FrequencySection> countMinors(store::TableSet& tables, const PickLis
     // minors shown by each text of a field, and the details of every minor shown by each text.
     // The walk's after-scroll hook would only make empty note files for minors that had none,
     // which read, show, move and restore as missing ones do.
-    store::Table& minors = tables.table(1);
+    store::Table& minors = tables.table(store::TableId::ZELT);
     minors.first();
     if (minors.eof()) return sections;
     // The phrase lists of a table are read, in section order, where the walk would meet the

@@ -26,7 +26,7 @@ void registrationReasonsReport(store::TableSet& tables, const std::filesystem::p
     std::unordered_map<std::string, std::vector<std::string>> names;
     for (const std::string& r : reasons) names.emplace(r, std::vector<std::string>());
     if (!reasons.empty()) {
-        store::Table& minors = tables.table(1);
+        store::Table& minors = tables.table(store::TableId::ZELT);
         for (minors.first(); !minors.eof(); minors.next()) {
             const std::string pkdn = minors.asText("PKDN");
             for (std::string_view line : memoLines(pkdn)) {

@@ -2,8 +2,6 @@
 // password prompt, and the grouping of many posts into one transaction per file for long loops.
 #pragma once
 
-#include "store/sqlite.h"
-
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -12,6 +10,10 @@
 #include <vector>
 
 namespace zelt::store {
+
+namespace sql {
+class Connection;
+}
 
 class Session {
 public:

@@ -1,11 +1,16 @@
-// A table object: a navigational cursor over one table file with the engine's operations (open,
+// A table object: a navigational cursor over one record set with the engine's operations (open,
 // move, edit, post, filter, index, master link, batch append) and the record hooks fired inside them.
 #pragma once
 
 #include "filter/filter.h"
+#include "store/data_source.h"
+#include "store/field_codec.h"
 #include "store/layout.h"
+#include "store/record_cursor.h"
+#include "store/record_store.h"
 #include "store/session.h"
-#include "store/sqlite.h"
+#include "store/store_error.h"
+#include "store/value.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,55 +23,6 @@
 #include <vector>
 
 namespace zelt::store {
-
-class Table;
-
-// One stored value. Dates and numbers are in `number` (dates as day serials), texts in `text`.
-struct Value {
-    bool null = true;
-    double number = 0;
-    std::string text;
-};
-
-// Something that follows a data source: a detail table's master link, a grid, an edit.
-class DataLink {
-public:
-    virtual ~DataLink() = default;
-    // The source's table moved to another record, changed its current record's values, or was
-    // opened or closed.
-    virtual void sourceChanged() = 0;
-    // The source's table is about to store its record: a control holding typed text writes it
-    // into its field now.
-    virtual void updateRecord() {}
-    // The source's table dropped its edit or insert: a control holding typed text drops it, so
-    // that no cancelled text reaches this record or another.
-    virtual void recordCancelled() {}
-    // The source is being destroyed; the link must not use it any more.
-    virtual void sourceDestroyed() {}
-};
-
-// DataSourceN: binds TableN to the links that follow it. Disabling it lifts the master range of
-// the detail tables linked through it.
-class DataSource {
-public:
-    explicit DataSource(Table& table) : table_(table) {}
-    ~DataSource();
-    DataSource(const DataSource&) = delete;
-    DataSource& operator=(const DataSource&) = delete;
-    Table& table() const { return table_; }
-    bool enabled() const { return enabled_; }
-    void setEnabled(bool on);
-    void addLink(DataLink* link);
-    void removeLink(DataLink* link);
-    void notify();
-    void notifyUpdateRecord();
-    void notifyCancelled();
-
-private:
-    Table& table_;
-    bool enabled_ = true;
-    std::vector<DataLink*> links_;
-};
 
 class Table {
 public:
@@ -207,7 +163,6 @@ public:
 
 private:
     class Link;
-    class RowReader;
     friend class Link;
 
     struct Range {
@@ -222,35 +177,29 @@ private:
     void setValueAt(int index, Value v);
     void checkBrowseMode();
     void beginInsert();
+    // Back to a closed table's state: no store, no list, no record.
+    void resetState();
     // The list of records shown, at least up to its first record (a large list is read whole only
     // when something needs more of it), or whole.
     void ensureFirst() const;
     void ensureList() const;
     // Ids and First in the order shown; Rows in no order; AllMasters too, and without the range.
-    enum class ListQuery { Ids, First, Count, Rows, AllMasters };
-    // The list query of the current range and filter, reading the fields `read` too; `judge` says
-    // whether the filter must still decide on every row the statement returns, `columns` where it
-    // finds each field.
-    sql::Statement& listStatement(ListQuery q, bool& judge, std::vector<int>& columns,
-                                  const std::vector<int>& read = {}) const;
-    // Each row of `q` the filter admits, with a reader of its fields.
+    enum class ListQuery { Ids, First, Rows, AllMasters };
+    // The question of the current range and filter, reading the fields `read` too.
+    RecordQuery listQuery(ListQuery q, const std::vector<int>& read = {}) const;
     // How many records the master shows with each key of this detail's link (linkKey's form).
     std::unordered_map<std::string, long> masterKeysShown(std::vector<int>& linkFields,
                                                           std::vector<std::string>* inOrder);
-    std::optional<std::string> linkKey(const sql::Statement& st, const std::vector<int>& columns,
-                                       const std::vector<int>& linkFields) const;
-    void forEachRow(ListQuery q, const std::vector<int>& read,
-                    const std::function<void(const sql::Statement&, const std::vector<int>&)>& row) const;
+    std::optional<std::string> linkKey(const StoredRow& row, const std::vector<int>& linkFields) const;
+    void forEachRow(ListQuery q, const std::vector<int>& read, const std::function<void(const StoredRow&)>& row) const;
     // Reads the counters of the records shown by `query`, at most `limit` of them, into the list.
     void readIds(ListQuery query, size_t limit) const;
     void buildList() const;
     void buildFirst() const;
     long countShown() const;
     void loadCurrent() const;
-    // The stored record at `row` of the records shown, read with the rows after it (or before it,
-    // walking backwards) so that a walk runs one statement per many records; null when gone.
-    const std::vector<Value>* rowAt(long row) const;
-    void dropRowCache() const { rowCache_.clear(); }
+    const std::vector<Value>* rowAt(long row) const { return list_.rowAt(*store_, row, readOnly_); }
+    void dropRowCache() const { list_.dropRows(); }
     Range currentRange() const;
     bool rangeMatches(const std::vector<Value>& rec, const Range& r) const;
     bool filterMatches(const std::vector<Value>& rec) const;
@@ -262,13 +211,10 @@ private:
     void notifyLinks();
     void writeRecord();
     std::vector<Value> readRow(int64_t id, bool& found) const;
-    void decodeRow(const sql::Statement& st, std::vector<Value>& rec) const;
     std::vector<int> sortFields_;
     void resolveSortFields();
-    void prepare();
     filter::Filter parseFilter(const std::string& text) const;
     void masterChanged();
-    Value convertForField(const FieldDef& f, const Value& v, const FieldDef& from) const;
 
     Session& session_;
     std::string name_;
@@ -276,13 +222,7 @@ private:
     const Layout& layout_;
     DataSource source_;
 
-    sql::Connection db_;
-    mutable sql::Statement selectById_;
-    mutable sql::Statement selectMany_[2];  // several counters at once
-    sql::Statement insertStmt_;
-    sql::Statement deleteStmt_;
-    std::map<uint64_t, sql::Statement> updateStmts_;
-    mutable std::map<std::string, sql::Statement> listStmts_;  // by SQL text
+    std::unique_ptr<RecordStore> store_;  // while open
 
     State state_ = State::Inactive;
     std::string filterText_;
@@ -297,32 +237,14 @@ private:
     mutable Range range_;  // the range the list was built with
     mutable bool rangeStale_ = false;
 
-    mutable std::vector<int64_t> ids_;  // counters of the records shown, in index order
-    mutable bool listValid_ = false;
-    mutable bool listComplete_ = false;  // false: ids_ holds only the first record of the list
-    mutable long knownCount_ = -1;       // the count of an incomplete list, once asked
-    // Rows read ahead of the cursor, valid while no table object of the process has written.
-    mutable std::vector<std::pair<int64_t, std::vector<Value>>> rowCache_;
-    mutable uint64_t rowCacheWrites_ = 0;
-    mutable long rowCacheFrom_ = 0;
-    mutable long pos_ = -1;
-    mutable bool eof_ = true;
-    mutable bool bof_ = true;
+    mutable RecordCursor list_;
     mutable std::vector<Value> cur_;   // current record as stored
-    mutable bool curLoaded_ = true;    // false: cur_ is still to be read for the record at pos_
+    mutable bool curLoaded_ = true;    // false: cur_ is still to be read for the record at pos
     std::vector<Value> buf_;   // record being edited or inserted
     std::vector<bool> dirty_;  // fields written since edit/insert
     bool modified_ = false;
     long insertReturnPos_ = -1;
-    bool inBatchAppend_ = false;
     bool readOnly_ = false;
 };
-
-// Plain text form of a number as fields show it: "16", "16,5".
-std::string numberText(double v);
-// The text a field shows: dates day.month.year, numbers plain, blank as "".
-std::string displayText(const FieldDef& f, const Value& v);
-// Reads a number as typed ("16", "-3", "16,5", "16.5"); nothing for other text.
-std::optional<double> parseNumber(std::string_view text);
 
 }  // namespace zelt::store

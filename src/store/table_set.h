@@ -4,6 +4,7 @@
 
 #include "store/session.h"
 #include "store/table.h"
+#include "store/table_id.h"
 #include "store/tree.h"
 
 #include <memory>
@@ -19,7 +20,10 @@ public:
     TableSet(const TableSet&) = delete;
     TableSet& operator=(const TableSet&) = delete;
 
-    // TableN, 1..48; throws EngineError for another number.
+    Table& table(TableId id) { return table(tableNumber(id)); }
+    DataSource& dataSource(TableId id) { return table(id).dataSource(); }
+    // TableN by the number a data table gives (a control's DataSourceN); throws EngineError for a
+    // number outside 1..48.
     Table& table(int number);
     DataSource& dataSource(int number) { return table(number).dataSource(); }
     const TableObjectDef& def(int number) const { return tableObject(number); }

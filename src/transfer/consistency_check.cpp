@@ -86,14 +86,14 @@ void deleteStale(store::TableSet& tables, const Comparison& c, Progress& progres
 
 void checkRegisters(store::TableSet& tables, Progress& progress) {
     openAndClear(tables, kMinors);
-    store::Table& families = tables.table(9);
+    store::Table& families = tables.table(store::TableId::BDS);
     families.open();
-    progress.setMaximum(tables.table(1).recordCount() + families.recordCount());
+    progress.setMaximum(tables.table(store::TableId::ZELT).recordCount() + families.recordCount());
     families.close();
     deleteStale(tables, kMinors, progress);
     openAndClear(tables, kFamilies);
     deleteStale(tables, kFamilies, progress);
-    for (int n = 9; n <= 16; ++n) tables.table(n).close();
+    for (store::TableId id : store::tableRange(store::TableId::BDS, store::TableId::ArxivPR)) tables.table(id).close();
 }
 
 }  // namespace zelt::transfer

@@ -335,18 +335,18 @@ void mergeTransfer(store::TableSet& tables, Progress& progress) {
     ReadOnlySources restore(tables);
     // A merge that a crash or an error cut short is settled before this one looks at anything.
     if (store::recoverPendingIntent(tables.session()))
-        for (int n = 1; n <= 48; ++n)
-            if (tables.table(n).active()) tables.table(n).refresh();
-    for (int n : {5, 6, 7, 8}) tables.table(n).close();
-    for (int n = 9; n <= 16; ++n) tables.table(n).close();
-    for (int n = 33; n <= 36; ++n) tables.table(n).close();
-    for (int n = 17; n <= 32; ++n) tables.table(n).close();
-    for (int n = 37; n <= 40; ++n) tables.table(n).close();
-    for (int n : {1, 2, 3, 4}) tables.table(n).open();
-    for (int n : {17, 18, 19, 20}) openReadOnly(tables.table(n));
-    int maximum = tables.table(17).recordCount();
-    for (int n : {21, 25, 29, 37, 39}) {
-        store::Table& t = tables.table(n);
+        for (store::TableId id : store::allTableIds())
+            if (tables.table(id).active()) tables.table(id).refresh();
+    for (store::TableId id : {store::TableId::ArxivZELT, store::TableId::ArxivPNU, store::TableId::ArxivPKO, store::TableId::ArxivPIR}) tables.table(id).close();
+    for (store::TableId id : store::tableRange(store::TableId::BDS, store::TableId::ArxivPR)) tables.table(id).close();
+    for (store::TableId id : store::tableRange(store::TableId::Prochie, store::TableId::ArxivPKOP)) tables.table(id).close();
+    for (store::TableId id : store::tableRange(store::TableId::PerenosZELT, store::TableId::PerenosArxivPR)) tables.table(id).close();
+    for (store::TableId id : store::tableRange(store::TableId::PerenosProchie, store::TableId::PerenosArxivPKOP)) tables.table(id).close();
+    for (store::TableId id : {store::TableId::ZELT, store::TableId::PNU, store::TableId::PKO, store::TableId::PIR}) tables.table(id).open();
+    for (store::TableId id : {store::TableId::PerenosZELT, store::TableId::PerenosPNU, store::TableId::PerenosPKO, store::TableId::PerenosPIR}) openReadOnly(tables.table(id));
+    int maximum = tables.table(store::TableId::PerenosZELT).recordCount();
+    for (store::TableId id : {store::TableId::PerenosBDS, store::TableId::PerenosArxivZELT, store::TableId::PerenosArxivBDS, store::TableId::PerenosProchie, store::TableId::PerenosArxivProchie}) {
+        store::Table& t = tables.table(id);
         openReadOnly(t);
         maximum += t.recordCount();
         t.close();

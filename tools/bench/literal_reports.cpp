@@ -130,7 +130,7 @@ std::string minorsDifference(app::Application& a, const std::vector<const report
             if (sections[k].table == table)
                 countLiterally(values[k], counts[k], sections[k].rule, w.table(table).asText(sections[k].field));
     };
-    store::Table& minors = w.table(1);
+    store::Table& minors = w.table(store::TableId::ZELT);
     for (minors.first(); !minors.eof(); minors.next()) {
         countTable(1);
         for (int d : {2, 3, 4})
@@ -149,7 +149,7 @@ std::string reasonsDifference(app::Application& a, const std::vector<const repor
     const std::vector<std::string> reasons =
         editing::readListFile(store::resolvePath(a.mainWindow().session().dataDir(), "pr_kdn_p.vrk"));
     Rows rows = {{"№", "Фамилия, имя, отчество"}, {"", ""}};
-    store::Table& minors = a.mainWindow().table(1);
+    store::Table& minors = a.mainWindow().table(store::TableId::ZELT);
     for (const std::string& reason : reasons) {
         rows.push_back({"", reason});
         int n = 1;
@@ -165,7 +165,7 @@ std::string controlDifference(app::Application& a, const std::vector<const repor
     if (tables.size() != 1) return "N156: " + std::to_string(tables.size()) + " tables";
     const std::vector<std::string> values = listedValues(*tables[0]);
     std::vector<long long> counts(values.size(), 0);
-    store::Table& families = a.mainWindow().table(9);
+    store::Table& families = a.mainWindow().table(store::TableId::BDS);
     for (families.first(); !families.eof(); families.next())
         countLiterally(values, counts, reports::CountRule::Lines, families.asText("KKDN"));
     return compare("N156", frequencyRows("Контроль", values, counts), rowsOf(*tables[0]));

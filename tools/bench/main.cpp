@@ -285,7 +285,7 @@ Figures runBench(const zelt::demo::Sizes& sizes, const zelt::demo::Sizes& archiv
     fig.time("leaving a control, first time", first, firstCpu, 0);
     fig.time("leaving a control (capitalise and post)", best, bestCpu, 0);
 
-    store::Table& minors = a.mainWindow().table(1);
+    store::Table& minors = a.mainWindow().table(store::TableId::ZELT);
     // Taking the current minor off the register, and bringing him back.
     minors.first();
     minors.edit();
@@ -296,7 +296,7 @@ Figures runBench(const zelt::demo::Sizes& sizes, const zelt::demo::Sizes& archiv
     a.dispatch([&] { a.model().fire("BitBtn1", "Click"); });
     fig.stop();
     fig.time("moving a minor with his details to the archive");
-    a.mainWindow().table(5).last();
+    a.mainWindow().table(store::TableId::ArxivZELT).last();
     fig.start();
     a.dispatch([&] { a.model().fire("N118", "Click"); });
     fig.stop();
@@ -324,7 +324,7 @@ Figures runBench(const zelt::demo::Sizes& sizes, const zelt::demo::Sizes& archiv
     fig.start();
     minors.setFilterText("Sv=" + std::to_string(sv));
     minors.setFiltered(true);
-    a.mainWindow().table(5).batchAppendFrom(minors);
+    a.mainWindow().table(store::TableId::ArxivZELT).batchAppendFrom(minors);
     for (int k : {2, 3, 4}) a.mainWindow().table(k + 4).batchAppendFrom(a.mainWindow().table(k));
     minors.setFilterText("");
     minors.setFiltered(false);

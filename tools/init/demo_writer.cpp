@@ -124,7 +124,7 @@ WriteCounts writeDemo(const std::filesystem::path& dataDir, const std::string& p
         writeFile(dataDir / name, bytes);
         ++counts.listFiles;
     }
-    for (int n = 1; n <= 48; ++n) tables.table(n).close();
+    for (store::TableId id : store::allTableIds()) tables.table(id).close();
     return counts;
 }
 
