@@ -8,6 +8,7 @@
 #include "ui/grid_model.h"
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
+#include "ui/wrapping_button.h"
 
 #include <QButtonGroup>
 #include <QFocusEvent>
@@ -132,7 +133,9 @@ QWidget* FormView::buildControl(const Control& c, QWidget* parent) {
         w = buildNavigator(c, parent);
         break;
     case ControlKind::Button: {
-        auto* button = new QPushButton(toQt(c.caption), parent);
+        // A button of a fixed width breaks a caption too long for it into lines.
+        QPushButton* button =
+            c.width > 0 ? new WrappingButton(toQt(c.caption), parent) : new QPushButton(toQt(c.caption), parent);
         button->setAutoDefault(false);
         button->setDefault(c.isDefault);
         QObject::connect(button, &QPushButton::clicked, button, [this, name] { fire(name, "Click"); });

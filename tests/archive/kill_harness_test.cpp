@@ -597,3 +597,138 @@ TEST(TransferKillHarness, NoPersonIsEverHalfMergedAndARerunConverges) {
 
 }  // namespace
 }  // namespace zelt
+
+namespace zelt {
+namespace {
+
+// The register check killed at random moments. Each stale minor goes with his details under the
+// journal, so after each kill and the start that settles it every live minor is wholly there or
+// wholly gone with his details, those not stale are all there, the archive is as it was and the
+// note files stay; and running the check again ends where one uninterrupted run ends.
+constexpr int kCheckMinors = 3000;  // live minors; every other one is stale
+constexpr int kCheckDetails = 4;    // records of each live minor in each detail table
+
+void seedCheck(const fs::path& dir) {
+    std::vector<std::string> live, archived;
+    std::map<std::string, std::vector<std::string>> details;
+    for (int k = 0; k < kCheckMinors; ++k) {
+        const std::string sv = std::to_string(k + 1), name = "Имя" + std::to_string(k);
+        live.push_back("INSERT INTO ZELT (Sv, F, I, O, DR, DKDN) VALUES (" + sv + ", 'Фамилия', '" + name +
+                       "', 'Отчество', '1990-02-01', '2005-01-10')");
+        // The archive knows everyone; only the stale ones were deregistered after 10.01.2005.
+        archived.push_back("INSERT INTO ZELT (Sv, F, I, O, DR, DCcU) VALUES (" + sv + ", 'Фамилия', '" + name +
+                           "', 'Отчество', '1990-02-01', '" + (k % 2 == 0 ? "2005-03-15" : "2004-12-01") + "')");
+        for (const auto& [table, field] : kRegisters[0].details)
+            for (int j = 0; j < kCheckDetails; ++j)
+                details[table].push_back("INSERT INTO \"" + std::string(table) + "\" (Sv, \"" + field + "\") VALUES (" + sv +
+                                         ", '" + name + "-" + std::to_string(j) + "')");
+        if (k % 3 == 0) writeNote(dir, "ZELT/" + sv + ".vrk", "{\\rtf1 note " + sv + "}");
+    }
+    insertAll(dir, "ZELT\\ZELT.db", live);
+    insertAll(dir, "Arxiv\\ZELT\\ZELT.db", archived);
+    for (const auto& [table, inserts] : details) insertAll(dir, fileOf("", table), inserts);
+}
+
+// Every live minor by his link key: his first name, the texts of his records in each detail table
+// and his note; detail records whose minor is gone show under "orphan". The archive master and the
+// notes of every seeded minor come last, under their own keys.
+std::map<std::string, std::string> checkState(const fs::path& dir) {
+    std::map<std::string, std::string> masters, out;
+    const auto rows = [&](const std::string& file, const std::string& sql) {
+        std::map<std::string, std::string> m;
+        const std::string all = Db(dir, file, false).value("SELECT group_concat(x, ';') FROM (" + sql + ")");
+        std::istringstream in(all == "NULL" ? "" : all);
+        for (std::string item; std::getline(in, item, ';');) {
+            const size_t bar = item.find('|');
+            m[item.substr(0, bar)] += item.substr(bar + 1) + ",";
+        }
+        return m;
+    };
+    masters = rows(fileOf("", "ZELT"), "SELECT CAST(Sv AS INTEGER) || '|' || I AS x FROM ZELT ORDER BY N");
+    for (const auto& [sv, name] : masters) out[sv] = name;
+    for (const auto& [table, field] : kRegisters[0].details) {
+        const std::string t = table;
+        for (const auto& [sv, texts] :
+             rows(fileOf("", t), "SELECT CAST(Sv AS INTEGER) || '|' || \"" + std::string(field) + "\" AS x FROM \"" + t + "\" ORDER BY N"))
+            out[masters.count(sv) ? sv : "orphan " + sv] += " " + t + "[" + texts + "]";
+    }
+    out["archive"] = Db(dir, fileOf("Arxiv\\", "ZELT"), false)
+                         .value("SELECT COUNT(*) || ' ' || total(length(I) + length(DCcU)) FROM ZELT");
+    std::string notes;
+    for (int k = 0; k < kCheckMinors; k += 3) notes += noteState(dir, "ZELT\\" + std::to_string(k + 1) + ".vrk");
+    out["notes"] = notes;
+    return out;
+}
+
+TEST(CheckKillHarness, NoMinorIsEverHalfDeletedAndARerunConverges) {
+    std::error_code ec;
+    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path root = base / ("zelt-kill-check-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const fs::path fixture = root / "fixture", work = root / "work";
+    fs::create_directories(fixture);
+    store::createTableTree(fixture, app::kTablePassword);
+    seedCheck(fixture);
+    const std::string script = "today 01.06.2006\nstart\nclick N49\nanswer yes\nclick N153\nstop\n";
+
+    const std::map<std::string, std::string> before = checkState(fixture);
+    const Window window = measureCommand(fixture, work, script);
+    copyTree(fixture, work);
+    ASSERT_EQ(runToEnd(work, script), 0);
+    ASSERT_TRUE(check::checkRegistry(work).empty());
+    const std::map<std::string, std::string> after = checkState(work);
+    ASSERT_EQ(after.size(), static_cast<size_t>(kCheckMinors / 2 + 2));
+    EXPECT_EQ(after.count("1"), 0u);
+    EXPECT_EQ(after.at("2"), before.at("2"));
+    EXPECT_EQ(after.at("notes"), before.at("notes"));
+    const double duration = std::max(window.end - window.begin, 0.001);
+
+    const int kills = killsPerCommand();
+    std::mt19937 rng(5151u);
+    std::uniform_real_distribution<double> within(0.0, 1.0);
+    int caughtMidway = 0, k = 0;
+    for (; k < kills || (caughtMidway < kills / 3 && k < 4 * kills); ++k) {
+        copyTree(fixture, work);
+        const double into = (k % kills + within(rng)) / kills * 1.1 * duration - 0.05 * duration;
+        const auto t0 = Clock::now();
+        const pid_t child = spawn(work, script);
+        if (into < 0) {
+            std::this_thread::sleep_for(std::chrono::duration<double>(std::max(window.begin + into, 0.0)));
+        } else {
+            const store::IntentJournal journal(work);
+            const auto giveUp = t0 + std::chrono::duration<double>(10 * (window.end + 0.1));
+            while (!journal.pending() && Clock::now() < giveUp && ::waitpid(child, nullptr, WNOHANG) == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+            std::this_thread::sleep_for(std::chrono::duration<double>(into));
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const bool pending = store::IntentJournal(work).pending();
+
+        ASSERT_EQ(runToEnd(work, "start\nstop\n"), 0);
+        const std::map<std::string, std::string> settled = checkState(work);
+        int deleted = 0;
+        for (const auto& [key, state] : settled) {
+            const auto b = before.find(key);
+            EXPECT_TRUE(b != before.end() && b->second == state)
+                << "kill " << k << ": " << key << " half deleted: " << state << "\n  before "
+                << (b == before.end() ? "-" : b->second);
+        }
+        for (const auto& [key, state] : after)
+            EXPECT_EQ(settled.count(key), 1u) << "kill " << k << ": " << key << " deleted, but is not stale";
+        deleted = static_cast<int>(before.size() - settled.size());
+        if (pending || (deleted > 0 && settled != after)) ++caughtMidway;
+        for (const std::string& p : check::checkRegistry(work)) ADD_FAILURE() << "kill " << k << ": " << p;
+
+        // Running the check again deletes what the kill left.
+        ASSERT_EQ(runToEnd(work, script), 0);
+        EXPECT_EQ(checkState(work), after) << "kill " << k << ": the rerun did not converge";
+        if (::testing::Test::HasFailure()) break;
+    }
+    std::printf("check: command %.3f s, %d kills, %d caught midway\n", duration, k, caughtMidway);
+    EXPECT_GE(caughtMidway, kills / 3);
+    fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace zelt

@@ -76,6 +76,19 @@ TEST_F(TransferTest, FamiliesTabReopensTheFamilies) {
     EXPECT_NE(out.find("Table33: closed"), std::string::npos) << out;
 }
 
+TEST_F(TransferTest, InstitutionsTabReopensNothing) {
+    seed(41, {{{"Naim", "Школа 1"}}});
+    seed(17, {{{"F", "Чужой"}, {"I", "Пётр"}}});
+    std::string script = "click N154\nanswer yes\nclick N124\n";
+    for (int n : {1, 2, 5, 9, 13, 17, 33, 35, 41}) script += "state Table" + std::to_string(n) + "\n";
+    const std::string out = run(script);
+    // Every table the merge touched is closed; the institutions' own tables are as they were.
+    for (int n : {1, 2, 5, 9, 13, 17, 33, 35})
+        EXPECT_NE(out.find("Table" + std::to_string(n) + ": closed"), std::string::npos) << n << "\n" << out;
+    EXPECT_NE(out.find("Table41: browse, records 1,"), std::string::npos) << out;
+    EXPECT_EQ(stored(1, {"F"}), "Чужой\n");  // the merge itself ran
+}
+
 TEST_F(TransferTest, AnswerNoChangesNothing) {
     seed(17, {{{"F", "Чужой"}, {"I", "Пётр"}}});
     const std::string out = run("click N49\nanswer no\nclick N124\ndump Table1 F\n");

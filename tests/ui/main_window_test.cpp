@@ -4,6 +4,7 @@
 #include "ui/grid_model.h"
 #include "ui/qt_ui.h"
 #include "ui/widgets.h"
+#include "ui/wrapping_button.h"
 #include "ui_fixture.h"
 
 #include <QAction>
@@ -19,6 +20,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -412,6 +415,39 @@ TEST_F(MainWindowTest, AdministratorWindowOpensFromTheAboutWindowLaidOutAsDesign
     QApplication::processEvents();
     EXPECT_FALSE(model().get("TForm6").visible);
     EXPECT_TRUE(app.mainWindow().table(29).active());
+}
+
+// The lines a push button draws and the width they may take inside its frame: a caption wider
+// than that is cut on the screen.
+struct ShownCaption {
+    QStringList lines;
+    int room = 0;
+};
+ShownCaption shownCaption(const QPushButton& b) {
+    if (const auto* w = dynamic_cast<const ui::WrappingButton*>(&b)) return {w->shownLines(), w->textWidth()};
+    QStyleOptionButton o;
+    o.initFrom(&b);
+    const int padding = b.style()->sizeFromContents(QStyle::CT_PushButton, &o, QSize(0, 0), &b).width();
+    return {{b.text()}, b.width() - padding};
+}
+
+// Every caption of the 250-pixel column shows whole: each line it draws fits the button, and the
+// button is tall enough for all of them.
+TEST_F(MainWindowTest, AdministratorButtonCaptionsFitTheirColumn) {
+    view->showForm("TForm6", false);
+    QWidget* w = view->window("TForm6");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    for (const char* name : {"Button1", "Button2", "Button4", "Button3", "Button5", "Button7", "Button8", "Button6"}) {
+        auto* button = qobject_cast<QPushButton*>(view->widget(name));
+        ASSERT_TRUE(button) << name;
+        EXPECT_EQ(button->width(), 250) << name;
+        const ShownCaption shown = shownCaption(*button);
+        EXPECT_EQ(shown.lines.join(' '), button->text()) << name << ": every word is shown";
+        const QFontMetrics fm = button->fontMetrics();
+        for (const QString& line : shown.lines)
+            EXPECT_LE(fm.horizontalAdvance(line), shown.room) << name << ": \"" << line.toStdString() << "\" is cut";
+        EXPECT_GE(button->height(), fm.lineSpacing() * static_cast<int>(shown.lines.size()) + 4) << name;
+    }
 }
 
 // A register large enough that the panels' texts, at 8 pixels a character, are wider together
