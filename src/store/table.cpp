@@ -715,6 +715,28 @@ std::map<std::string, long> Table::countsByText(std::string_view field) {
     return counts;
 }
 
+std::vector<Value> Table::valuesShown(std::string_view field) {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    const int f = fieldIndex(field);
+    const FieldType type = layout_.fields[static_cast<size_t>(f)].type;
+    std::unordered_map<int64_t, Value> byId;
+    byId.reserve(ids_.size());
+    forEachRow(ListQuery::Rows, {f}, [&](const sql::Statement& st, const std::vector<int>& columns) {
+        Value v;
+        decodeColumn(st, columns[static_cast<size_t>(f)], type, v);
+        byId.emplace(st.columnInt(0), std::move(v));
+    });
+    std::vector<Value> out;
+    out.reserve(ids_.size());
+    for (int64_t id : ids_) {
+        auto v = byId.find(id);
+        out.push_back(v == byId.end() ? Value{} : std::move(v->second));
+    }
+    return out;
+}
+
 std::optional<std::string> Table::linkKey(const sql::Statement& st, const std::vector<int>& columns,
                                           const std::vector<int>& linkFields) const {
     std::string key;
