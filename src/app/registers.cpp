@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "base/text.h"
+#include "editing/record_hooks.h"
 
 #include <vector>
 
@@ -64,16 +65,14 @@ int countUnder(store::Table& t, const std::string& filterText) {
     return t.recordCount();
 }
 
-// Walks `master` from its first record; counts the records whose `detail` shows any record. The
-// walk stays for its hooks (a note file that cannot be made ends the command there); the store
-// answers the detail's count for every master at once, instead of a statement at each record.
-int countWithDetails(store::Table& master, store::Table& detail) {
+// How many of the records `master` (table object `number`) shows have any record in `detail`. The
+// walk over the master stays for what its hooks do (a note file that cannot be made ends the
+// command there); the store answers the detail's count for every master at once.
+int countWithDetails(MainWindow& w, int number, store::Table& detail) {
     const std::vector<long> counts = detail.countsPerMasterRecord();
+    editing::walkNoteFiles(w.tables(), number);
     int n = 0;
-    for (master.first(); !master.eof(); master.next()) {
-        const long row = master.currentRow();
-        if (row >= 0 && row < static_cast<long>(counts.size()) && counts[static_cast<size_t>(row)] > 0) ++n;
-    }
+    for (long c : counts) n += c > 0;
     return n;
 }
 
@@ -124,12 +123,12 @@ void minorsStatistics(MainWindow& w) {
     store::Table& commission = w.table(store::TableId::PKO);
     const std::string total = "Всего- " + num(minors.recordCount());
     setPanel(w, 0, total, true);
-    const int a = countWithDetails(minors, commission);
+    const int a = countWithDetails(w, 1, commission);
     std::string involved = "Привлечено к отв-ти- " + num(a);
     setPanel(w, 1, involved, false);
     clearFilter(minors);
     countUnder(minors, "DKDN=Null");
-    const int b = countWithDetails(minors, commission);
+    const int b = countWithDetails(w, 1, commission);
     setPanel(w, 1, involved + "/" + num(a - b), true);
 
     minors.first();
@@ -165,11 +164,9 @@ void parentsStatistics(MainWindow& w) {
 
     // The walk stays for its hooks; the children of every family come from the store at once.
     const std::vector<long> perFamily = children.countsPerMasterRecord();
+    editing::walkNoteFiles(w.tables(), 9);
     long c = 0;
-    for (families.first(); !families.eof(); families.next()) {
-        const long row = families.currentRow();
-        if (row >= 0 && row < static_cast<long>(perFamily.size())) c += perFamily[static_cast<size_t>(row)];
-    }
+    for (long n : perFamily) c += n;
 
     const auto missing = [&](const char* surname, int& all, int& registered) {
         clearFilter(families);

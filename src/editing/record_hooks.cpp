@@ -3,6 +3,9 @@
 #include "base/error.h"
 #include "editing/note_files.h"
 
+#include "store/tree.h"
+
+#include <cmath>
 #include <vector>
 
 namespace zelt::editing {
@@ -56,6 +59,27 @@ void cascade(store::Table& detail) {
 }
 
 }  // namespace
+
+void walkNoteFiles(store::TableSet& tables, int number) {
+    store::Table& t = tables.table(number);
+    std::vector<std::string> notes;
+    if (t.afterScroll) {
+        const store::TableObjectDef& d = tables.def(number);
+        for (const store::Value& sv : t.valuesShown("Sv"))
+            notes.push_back(store::noteFileName(d.copy, d.table, sv.null ? 0 : static_cast<long long>(std::trunc(sv.number))));
+        const std::string dir = store::tableDirName(d.copy, d.table);
+        for (size_t from = 0;;) {
+            const size_t failed = ensureNoteFiles(tables.session().dataDir(), dir, notes, from);
+            if (failed >= notes.size()) break;
+            t.gotoRow(static_cast<long>(failed));  // the hook tries it again, and says why it cannot
+            from = failed + 1;
+        }
+    }
+    t.first();
+    if (t.eof()) return;
+    t.last();
+    t.next();
+}
 
 void installRecordHooks(store::TableSet& tables, HookHost& host) {
     const std::filesystem::path dataDir = tables.session().dataDir();

@@ -24,6 +24,13 @@ public:
     virtual void noteFileShown(int number, const std::filesystem::path& path) = 0;
 };
 
+// What a walk over the records master table object `number` shows, from its first record to past
+// its last, does through the after-scroll hook, without reading each record: the note file of
+// every record made, the cursor left on the last record at the end (on an empty table, where
+// first() leaves it). A note file that cannot be made ends it on that record with the hook's
+// error, as it would end the walk there.
+void walkNoteFiles(store::TableSet& tables, int number);
+
 // Attaches every hook to the table objects. The host must outlive the tables' use.
 void installRecordHooks(store::TableSet& tables, HookHost& host);
 

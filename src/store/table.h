@@ -131,6 +131,9 @@ public:
     // Questions answered by the store over the records shown, moving no cursor and firing no hook.
     // How many of the records shown hold each display text of `field`.
     std::map<std::string, long> countsByText(std::string_view field);
+    // The stored value of `field` of each record shown, in the order shown, as the current record
+    // would hold it there: what a walk reading only that field would find.
+    std::vector<Value> valuesShown(std::string_view field);
     // For a detail table: the count recordCount() would give with the master standing on each of
     // the records the master shows, in the master's order; one read of each file, however many
     // masters there are.

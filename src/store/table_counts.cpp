@@ -26,6 +26,23 @@ std::map<std::string, long> Table::countsByText(std::string_view field) {
     return counts;
 }
 
+std::vector<Value> Table::valuesShown(std::string_view field) {
+    requireActive();
+    checkBrowseMode();
+    ensureList();
+    const int f = fieldIndex(field);
+    std::unordered_map<int64_t, Value> byId;
+    byId.reserve(list_.ids.size());
+    forEachRow(ListQuery::Rows, {f}, [&](const StoredRow& row) { byId.emplace(row.id(), row.value(f)); });
+    std::vector<Value> out;
+    out.reserve(list_.ids.size());
+    for (int64_t id : list_.ids) {
+        auto v = byId.find(id);
+        out.push_back(v == byId.end() ? Value{} : std::move(v->second));
+    }
+    return out;
+}
+
 std::optional<std::string> Table::linkKey(const StoredRow& row, const std::vector<int>& linkFields) const {
     std::string key;
     for (int f : linkFields) {

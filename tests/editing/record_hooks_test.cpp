@@ -215,5 +215,40 @@ TEST_F(HooksTest, ExistingNoteFileIsLeftAsItIs) {
     EXPECT_EQ(testing::readFile(note), "{\\rtf1 x}");
 }
 
+// The notes walk does to the note files what a walk over the records shown does through the hook:
+// the missing notes of the records shown made empty, a note spelt in another case or holding text
+// left alone, a record not shown left without one, and the cursor past the last record shown.
+TEST_F(HooksTest, NotesWalkMakesTheNotesAWalkWouldMake) {
+    std::vector<long long> sv;
+    for (const char* name : {"Первый", "Второй", "Третий", "Скрытый", "Четвёртый"})
+        sv.push_back(static_cast<long long>(addMaster(1, "F", name)));
+    const auto note = [&](size_t k, const char* ext) { return dir / ("ZELT/" + std::to_string(sv[k]) + ext); };
+    for (size_t k = 0; k < sv.size(); ++k) std::filesystem::remove(note(k, ".vrk"));
+    { std::ofstream(note(1, ".VRK")) << "{\\rtf1 b}"; }
+    { std::ofstream(note(2, ".vrk")) << "{\\rtf1 c}"; }
+    Table& m = t(1);
+    m.setFilterText("F<>'Скрытый'");
+    m.setFiltered(true);
+    editing::walkNoteFiles(w.tables(), 1);
+    EXPECT_TRUE(m.eof());
+    EXPECT_EQ(m.asText("F"), "Четвёртый");
+    EXPECT_EQ(w.shownNoteFile(1), note(4, ".vrk"));
+    for (size_t k : {0, 4}) {
+        EXPECT_TRUE(std::filesystem::exists(note(k, ".vrk"))) << k;
+        EXPECT_EQ(std::filesystem::file_size(note(k, ".vrk")), 0u) << k;
+    }
+    EXPECT_FALSE(std::filesystem::exists(note(1, ".vrk")));
+    EXPECT_EQ(testing::readFile(note(1, ".VRK")), "{\\rtf1 b}");
+    EXPECT_EQ(testing::readFile(note(2, ".vrk")), "{\\rtf1 c}");
+    EXPECT_FALSE(std::filesystem::exists(note(3, ".vrk")));
+
+    // Nothing shown: the cursor stands where first() leaves it, on no record.
+    m.setFilterText("F='Нет'");
+    m.setFiltered(true);
+    editing::walkNoteFiles(w.tables(), 1);
+    EXPECT_TRUE(m.eof());
+    EXPECT_TRUE(m.isEmpty());
+}
+
 }  // namespace
 }  // namespace zelt
