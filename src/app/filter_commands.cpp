@@ -25,7 +25,7 @@ void clearFilter(store::Table& t) {
 void filterByField(MainWindow& w, int table, const filter::MenuEntry& e) {
     std::string prefill;
     if (!e.emptyPrefill) {
-        const std::string control = cardControl(w.model(), table, e.field);
+        const std::string control = cardControl(table, e.field);
         if (!control.empty()) prefill = w.binder().shownText(control);
     }
     // Cancel filters all the same, by the value the dialog opened with.
