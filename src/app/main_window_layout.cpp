@@ -5,6 +5,7 @@
 #include "app/main_window_layout.h"
 
 #include "app/cards.h"
+#include "app/filter_menus.h"
 
 #include "base/error.h"
 #include "store/layout.h"
@@ -182,17 +183,8 @@ const std::vector<GridTab>& gridTabs() {
     return tabs;
 }
 
-// What some grids do beyond showing their table.
-struct GridTrait {
-    const char* grid;
-    bool colourAdults;
-    const char* popupMenu;  // the field filter menu; "" for none
-};
-
-const GridTrait kGridTraits[] = {
-    {"DBGrid1", true, "PopupMenu1"}, {"DBGrid5", false, "PopupMenu2"}, {"DBGrid9", false, "PopupMenu6"},
-    {"DBGrid10", true, ""},          {"DBGrid13", false, "PopupMenu7"},
-};
+// The grids whose rows of persons of age are painted; the filter menus name the grids they sit on.
+const char* const kColourAdultsGrids[] = {"DBGrid1", "DBGrid10"};
 
 // The archive children's grid heads its occupation column otherwise than the live one.
 struct ColumnTitle {
@@ -342,11 +334,10 @@ Control& addGrid(FormModel& m, const std::string& name, const std::string& paren
     Control& grid = addBound(m, name, ControlKind::Grid, parent, source, "");
     grid.readOnly = readOnly;
     grid.columns = gridColumns(name, layoutOf(source));
-    for (const GridTrait& t : kGridTraits) {
-        if (name != t.grid) continue;
-        grid.colourAdults = t.colourAdults;
-        grid.popupMenu = t.popupMenu;
-    }
+    for (const char* g : kColourAdultsGrids)
+        if (name == g) grid.colourAdults = true;
+    for (const FilterMenu& menu : filterMenus())
+        if (name == menu.grid) grid.popupMenu = menu.menu;
     return grid;
 }
 
