@@ -6,6 +6,7 @@
 
 #include "app/cards.h"
 #include "app/filter_menus.h"
+#include "app/work_tabs.h"
 
 #include "base/error.h"
 #include "store/layout.h"
@@ -77,21 +78,6 @@ const MenuEntry kMenu[] = {
 };
 
 // ----------------------------------------------------------------------------------- work area
-
-struct TabEntry {
-    const char* name;
-    const char* caption;
-};
-
-// Three tabs per register; the register commands show and hide them by position.
-const TabEntry kWorkTabs[] = {
-    {"TabSheet1", "Несовершеннолетние"},  {"TabSheet2", "БД несовершеннолетних"},
-    {"TabSheet3", "Родители"},            {"TabSheet4", "БД родителей"},
-    {"TabSheet5", "Архив несовершеннолетние"}, {"TabSheet6", "Архив родители"},
-    {"TabSheet23", "Прочие"},             {"TabSheet24", "БД прочие"},
-    {"TabSheet25", "Архив прочие"},       {"TabSheet30", "Учреждения"},
-    {"TabSheet31", "БД учреждения"},      {"TabSheet32", "Архив учреждения"},
-};
 
 const int kStatusPanelWidths[] = {170, 270, 170, 150, 150, 150, 50};
 
@@ -250,7 +236,7 @@ int highestOnCards(const char* prefix, const char* CardField::*name) {
 
 int highestWorkTab() {
     int highest = 0;
-    for (const TabEntry& t : kWorkTabs) highest = std::max(highest, numberIn(t.name, "TabSheet"));
+    for (const WorkTab& t : workTabs()) highest = std::max(highest, numberIn(t.name, "TabSheet"));
     return highest;
 }
 
@@ -411,6 +397,34 @@ std::map<int, std::vector<std::string>> noteBoxes() {
     return boxes;
 }
 
+std::vector<std::string> editingSwitchControls(const FormModel& model) {
+    std::vector<std::string> names;
+    for (const auto& c : model.controls()) {
+        if (c->kind != ControlKind::Grid && c->kind != ControlKind::Memo) continue;
+        std::string sheet = c->parent;
+        while (!sheet.empty() && model.get(sheet).parent != "PageControl1") sheet = model.get(sheet).parent;
+        for (const GridTab& tab : gridTabs()) {
+            if (sheet != tab.sheet || !tab.editingSwitch) continue;
+            bool switched = true;  // the grids and the memo boxes beside the detail grids
+            if (c->kind == ControlKind::Memo && c->dataSource == tab.source) {
+                switched = false;
+                for (const SubTab& sub : tab.subTabs)
+                    for (const auto* list : {&sub.fields, &sub.archiveFields})
+                        for (const SubTabField& f : *list)
+                            if (c->field == f.field && f.readOnly) switched = true;
+            }
+            if (switched) names.push_back(c->name);
+        }
+    }
+    return names;
+}
+
+int gridTabMaster(std::string_view sheet) {
+    for (const GridTab& tab : gridTabs())
+        if (sheet == tab.sheet) return tab.source;
+    return 0;
+}
+
 std::string gridTabNoteBox(int master) {
     for (const GridTab& tab : gridTabs())
         if (tab.source == master) return tab.noteBox;
@@ -427,8 +441,8 @@ void buildMainWindowControls(FormModel& model) {
     // The work area stays hidden until a register is chosen.
     Control& work = model.add("PageControl1", ControlKind::PageControl, "TForm1");
     work.visible = false;
-    work.text = kWorkTabs[0].name;
-    for (const TabEntry& t : kWorkTabs) model.add(t.name, ControlKind::TabSheet, "PageControl1").caption = t.caption;
+    work.text = workTabs().front().name;
+    for (const WorkTab& t : workTabs()) model.add(t.name, ControlKind::TabSheet, "PageControl1").caption = t.caption;
 
     for (const CardTab& card : cardTabs()) addCard(model, card);
     GridTabNames names;
