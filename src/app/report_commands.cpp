@@ -1,5 +1,6 @@
 #include "app/report_commands.h"
 
+#include "app/cards.h"
 #include "app/main_window.h"
 #include "app/main_window_layout.h"
 #include "app/pickers.h"
@@ -147,7 +148,9 @@ void installReportCommands(MainWindow& w) {
         runReport(w, [&section](reports::Document& doc) { reports::typeFamilyControl(section, doc); });
     });
     w.model().on("N134", "Click", [&w](const EventArgs&) {
-        const auto pickList = [&w](const char* combo) { return w.model().get(combo).items; };
+        const auto pickList = [&w](int table, const char* field) {
+            return w.model().get(cardControl(table, field)).items;
+        };
         const std::vector<reports::FrequencySection> sections =
             reports::countMinors(w.tables(), pickList, w.session().dataDir());
         runReport(w, [&sections](reports::Document& doc) { reports::typeMinorsReport(sections, doc); });
