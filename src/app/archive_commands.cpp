@@ -15,7 +15,7 @@ const char* const kConfirmCaption = "Подтвердите!";
 // The deregistration fields a card must show before its record can be taken off the register.
 bool deregistrationFilled(MainWindow& w, int table, const std::vector<const char*>& fields) {
     for (const char* f : fields)
-        if (w.binder().shownText(cardControl(w.model(), table, f)).empty()) return false;
+        if (w.binder().shownText(cardControl(table, f)).empty()) return false;
     return true;
 }
 

@@ -3,7 +3,7 @@
 #include "app/cards.h"
 #include "app/main_window.h"
 #include "base/date.h"
-#include "filter/filter_menus.h"
+#include "app/filter_menus.h"
 
 #include <optional>
 #include <string>
@@ -22,14 +22,14 @@ void clearFilter(store::Table& t) {
     t.setFiltered(false);
 }
 
-void filterByField(MainWindow& w, int table, const filter::MenuEntry& e) {
+void filterByField(MainWindow& w, int table, const FilterItem& e) {
     std::string prefill;
     if (!e.emptyPrefill) {
-        const std::string control = cardControl(w.model(), table, e.field);
+        const std::string control = cardControl(table, e.field);
         if (!control.empty()) prefill = w.binder().shownText(control);
     }
     // Cancel filters all the same, by the value the dialog opened with.
-    const std::optional<std::string> answer = w.ui().input(filter::dialogCaptionOf(e), filter::promptOf(e), prefill);
+    const std::optional<std::string> answer = w.ui().input(dialogCaptionOf(e), promptOf(e), prefill);
     const std::string value = answer ? *answer : prefill;
     store::Table& t = w.table(table);
     applyFilter(t, filter::appendTerm(t.filterText(), filter::comparison(e.field, e.form, value)));
@@ -37,7 +37,7 @@ void filterByField(MainWindow& w, int table, const filter::MenuEntry& e) {
 
 void filterByYear(MainWindow& w, int table) {
     const std::string proposed = std::to_string(civilFromSerial(w.clock().today()).year - 1);
-    const std::optional<std::string> answer = w.ui().input(filter::kYearCaption, filter::kYearPrompt, proposed);
+    const std::optional<std::string> answer = w.ui().input(kYearCaption, kYearPrompt, proposed);
     store::Table& t = w.table(table);
     applyFilter(t, filter::appendYearBounds(t.filterText(), answer ? *answer : proposed));
 }
@@ -46,38 +46,38 @@ void filterByYear(MainWindow& w, int table) {
 
 void installFilterMenus(MainWindow& w) {
     FormModel& m = w.model();
-    for (const filter::FilterMenu& menu : filter::filterMenus()) {
+    for (const FilterMenu& menu : filterMenus()) {
         m.add(menu.menu, ControlKind::PopupMenu, "TForm1");
 
         const int table = menu.table;
-        for (const filter::MenuEntry& e : menu.entries) {
-            m.add(e.name, e.kind == filter::ItemKind::Separator ? ControlKind::Separator : ControlKind::MenuItem, menu.menu,
+        for (const FilterItem& e : menu.entries) {
+            m.add(e.name, e.kind == FilterItemKind::Separator ? ControlKind::Separator : ControlKind::MenuItem, menu.menu,
                   e.caption);
 
-            const filter::MenuEntry* entry = &e;  // the menus are static data
+            const FilterItem* entry = &e;  // the menus are static data
             FormModel::Handler click;
             switch (e.kind) {
-                case filter::ItemKind::Clear:
+                case FilterItemKind::Clear:
                     click = [&w, table](const EventArgs&) { clearFilter(w.table(table)); };
                     break;
-                case filter::ItemKind::Registered:
+                case FilterItemKind::Registered:
                     click = [&w, table](const EventArgs&) {
                         store::Table& t = w.table(table);
                         applyFilter(t, filter::appendTerm(t.filterText(), filter::kRegisteredComparison));
                     };
                     break;
-                case filter::ItemKind::Field:
+                case FilterItemKind::Field:
                     click = [&w, table, entry](const EventArgs&) { filterByField(w, table, *entry); };
                     break;
-                case filter::ItemKind::Year:
+                case FilterItemKind::Year:
                     click = [&w, table](const EventArgs&) { filterByYear(w, table); };
                     break;
-                case filter::ItemKind::None:
+                case FilterItemKind::None:
                     click = [](const EventArgs&) {};
                     break;
-                case filter::ItemKind::Separator:
-                case filter::ItemKind::Delete:
-                case filter::ItemKind::Restore:
+                case FilterItemKind::Separator:
+                case FilterItemKind::Delete:
+                case FilterItemKind::Restore:
                     break;
             }
             if (click) m.on(e.name, "Click", std::move(click));

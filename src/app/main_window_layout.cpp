@@ -1,13 +1,19 @@
-// The main window's controls as data: the menu, the work-area tabs, the edit cards group by group,
-// the grid tabs register by register, and the names the handlers and list files are tied to. Small
-// loops turn the tables into controls; where the design names a control, the tables carry the name,
-// and every other control takes the next free number of its kind.
+// The main window's controls: the menu, the work-area tabs and the grid tabs register by register as
+// data here, the edit cards from their rows (app/card_fields). Small loops turn the tables into
+// controls. The cards name every control they hold; the grid tabs' labels, edits, memo boxes and
+// pages, which nothing refers to by name, take the next number of their kind after the cards'.
 #include "app/main_window_layout.h"
+
+#include "app/cards.h"
+#include "app/filter_menus.h"
+#include "app/work_tabs.h"
 
 #include "base/error.h"
 #include "store/layout.h"
 #include "store/tree.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -73,21 +79,6 @@ const MenuEntry kMenu[] = {
 
 // ----------------------------------------------------------------------------------- work area
 
-struct TabEntry {
-    const char* name;
-    const char* caption;
-};
-
-// Three tabs per register; the register commands show and hide them by position.
-const TabEntry kWorkTabs[] = {
-    {"TabSheet1", "Несовершеннолетние"},  {"TabSheet2", "БД несовершеннолетних"},
-    {"TabSheet3", "Родители"},            {"TabSheet4", "БД родителей"},
-    {"TabSheet5", "Архив несовершеннолетние"}, {"TabSheet6", "Архив родители"},
-    {"TabSheet23", "Прочие"},             {"TabSheet24", "БД прочие"},
-    {"TabSheet25", "Архив прочие"},       {"TabSheet30", "Учреждения"},
-    {"TabSheet31", "БД учреждения"},      {"TabSheet32", "Архив учреждения"},
-};
-
 const int kStatusPanelWidths[] = {170, 270, 170, 150, 150, 150, 50};
 
 const char* const kNavigatorHints[] = {
@@ -95,236 +86,6 @@ const char* const kNavigatorHints[] = {
     "Вставить запись",     "Удалить запись",      "Редактировать запись", "Сохранить изменения",
     "Отменить изменения",  "Обновить данные",
 };
-
-// ------------------------------------------------------------------------ named card controls
-
-// A control the handlers or list files know by name, bound to one field of a layout.
-struct NamedControl {
-    const char* name;
-    const char* table;
-    const char* field;
-};
-
-// The drop-down combo boxes; start-up fills their lists from the pick-list files.
-const NamedControl kComboBoxes[] = {
-    {"DBComboBox1", "ZELT", "MR"},      {"DBComboBox2", "ZELT", "RegO"},    {"DBComboBox3", "ZELT", "RegG"},
-    {"DBComboBox4", "ZELT", "RegU"},    {"DBComboBox5", "ZELT", "PrO"},     {"DBComboBox6", "ZELT", "PrG"},
-    {"DBComboBox7", "ZELT", "PrU"},     {"DBComboBox8", "ZELT", "MUch"},    {"DBComboBox9", "ZELT", "Statm"},
-    {"DBComboBox10", "ZELT", "Stato"},  {"DBComboBox11", "ZELT", "OCcU"},   {"DBComboBox12", "ZELT", "KV"},
-    {"DBComboBox13", "ZELT", "MRmm"},   {"DBComboBox14", "ZELT", "KVm"},    {"DBComboBox15", "ZELT", "MRoo"},
-    {"DBComboBox16", "ZELT", "KVo"},    {"DBComboBox17", "PIR", "SubProf"}, {"DBComboBox18", "BDS", "MRm"},
-    {"DBComboBox19", "Prochie", "MR"},  {"DBComboBox20", "BDS", "ORm"},     {"DBComboBox21", "BDS", "GRm"},
-    {"DBComboBox22", "BDS", "URm"},     {"DBComboBox23", "BDS", "Obm"},     {"DBComboBox24", "BDS", "Gm"},
-    {"DBComboBox25", "BDS", "Um"},      {"DBComboBox26", "ZELT", "Pol"},    {"DBComboBox27", "Prochie", "KV"},
-    {"DBComboBox28", "BDS", "MRo"},     {"DBComboBox29", "Prochie", "OR"},  {"DBComboBox30", "BDS", "KVm"},
-    {"DBComboBox31", "BDS", "KVo"},     {"DBComboBox32", "BDS", "ORo"},     {"DBComboBox33", "BDS", "GRo"},
-    {"DBComboBox34", "BDS", "URo"},     {"DBComboBox35", "BDS", "Obo"},     {"DBComboBox36", "BDS", "Go"},
-    {"DBComboBox37", "BDS", "Uo"},      {"DBComboBox38", "BDS", "OKDN"},    {"DBComboBox39", "Prochie", "GR"},
-    {"DBComboBox40", "BDS", "OCcU"},    {"DBComboBox41", "BDS", "PCcU"},    {"DBComboBox42", "SD", "OU"},
-    {"DBComboBox43", "Prochie", "UR"},  {"DBComboBox44", "Prochie", "Ob"},  {"DBComboBox45", "Prochie", "G"},
-    {"DBComboBox46", "PR", "S"},        {"DBComboBox47", "PR", "P"},        {"DBComboBox48", "ZELT", "Zan"},
-    {"DBComboBox49", "Prochie", "U"},   {"DBComboBox50", "Uch", "O"},       {"DBComboBox51", "Uch", "G"},
-    {"DBComboBox52", "Uch", "U"},
-};
-
-// The sex is one of two letters and has no list file.
-const char* const kSexComboBox = "DBComboBox26";
-const char* const kSexValues[] = {"М", "Ж"};
-
-// Caption labels whose double click opens a list file; the caption differs from the grid title.
-struct NamedLabel {
-    const char* name;
-    const char* table;
-    const char* field;
-    const char* caption;
-};
-
-const NamedLabel kLabels[] = {
-    {"Label5", "ZELT", "MR", "Место рождения"},
-    {"Label142", "ZELT", "MRmm", "Место рождения"},
-    {"Label144", "ZELT", "MRoo", "Место рождения"},
-    {"Label7", "ZELT", "RegG", "Город"},
-    {"Label12", "ZELT", "PrG", "Город"},
-    {"Label52", "BDS", "MRm", "Место рождения"},
-    {"Label75", "BDS", "MRo", "Место рождения"},
-    {"Label61", "BDS", "GRm", "Город"},
-    {"Label66", "BDS", "Gm", "Город"},
-    {"Label84", "BDS", "GRo", "Город"},
-    {"Label89", "BDS", "Go", "Город"},
-    {"Label172", "Prochie", "MR", "Место рождения"},
-    {"Label181", "Prochie", "GR", "Город"},
-    {"Label186", "Prochie", "G", "Город"},
-    {"Label6", "ZELT", "RegO", "Область"},
-    {"Label11", "ZELT", "PrO", "Область"},
-    {"Label60", "BDS", "ORm", "Область"},
-    {"Label65", "BDS", "Obm", "Область"},
-    {"Label83", "BDS", "ORo", "Область"},
-    {"Label88", "BDS", "Obo", "Область"},
-    {"Label180", "Prochie", "OR", "Область"},
-    {"Label185", "Prochie", "Ob", "Область"},
-    {"Label8", "ZELT", "RegU", "Улица"},
-    {"Label13", "ZELT", "PrU", "Улица"},
-    {"Label62", "BDS", "URm", "Улица"},
-    {"Label67", "BDS", "Um", "Улица"},
-    {"Label85", "BDS", "URo", "Улица"},
-    {"Label90", "BDS", "Uo", "Улица"},
-    {"Label182", "Prochie", "UR", "Улица"},
-    {"Label187", "Prochie", "U", "Улица"},
-    {"Label140", "ZELT", "KV", "Кем выдан"},
-    {"Label148", "ZELT", "KVm", "Кем выдан"},
-    {"Label152", "ZELT", "KVo", "Кем выдан"},
-    {"Label59", "BDS", "KVm", "Кем выдан"},
-    {"Label82", "BDS", "KVo", "Кем выдан"},
-    {"Label179", "Prochie", "KV", "Кем выдан"},
-    {"Label16", "ZELT", "MUch", "Место учёбы"},
-    {"Label104", "SD", "OU", "Занятость"},
-    {"Label114", "ZELT", "Zan", "Занятость"},
-    {"Label22", "ZELT", "Statm", "Статус"},
-    {"Label27", "ZELT", "Stato", "Статус"},
-    {"Label31", "ZELT", "OCcU", "Основание"},
-    {"Label43", "PIR", "SubProf", "Субъект"},
-    {"Label110", "PR", "S", "Субъект"},
-    {"Label113", "PR", "P", "Результат"},
-    {"Label95", "BDS", "OKDN", "Основание"},
-    {"Label98", "BDS", "OCcU", "Основание"},
-    {"Label99", "BDS", "PCcU", "Причина"},
-    {"Label34", "ZELT", "PKDN", "Причина"},
-    {"Label36", "PNU", "StSud", "Статья"},
-    {"Label38", "PNU", "DObSud", "Дополнительные обязанности"},
-    {"Label37", "PNU", "MeraSud", "Мера"},
-    {"Label41", "PKO", "StProt", "Статья"},
-    {"Label42", "PKO", "MeraProt", "Мера"},
-    {"Label47", "PKO", "Rek", "Рекомендации"},
-    {"Label96", "BDS", "KKDN", "Контроль"},
-    {"Label29", "PKOR", "Mater", "От кого"},
-    {"Label107", "PKOR", "O", "Основания"},
-    {"Label108", "PKOR", "PM", "Принятые меры"},
-    {"Label109", "PKOR", "DM", "Дополнит-ные меры"},
-    {"Label192", "PKOP", "O", "Основания"},
-    {"Label195", "PKOP", "Mater", "От кого"},
-    {"Label193", "PKOP", "PM", "Принятые меры"},
-    {"Label211", "PKOU", "Osn", "Основания"},
-    {"Label213", "PKOU", "Mater", "От кого"},
-    {"Label212", "PKOU", "PM", "Принятые меры"},
-    {"Label216", "PKOU", "Rek", "Рекомендации"},
-};
-
-// Card entries with a phrase menu: the memo boxes and the court measure's edit.
-struct PhraseEntry {
-    const char* name;
-    const char* table;
-    const char* field;
-    const char* popupMenu;
-};
-
-const PhraseEntry kPhraseEntries[] = {
-    {"DBMemo1", "PNU", "StSud", "PopupMenu11"},      {"DBMemo2", "PNU", "DObSud", "PopupMenu12"},
-    {"DBEdit37", "PNU", "MeraSud", "PopupMenu22"},   {"DBMemo3", "PKO", "StProt", "PopupMenu13"},
-    {"DBMemo4", "PKO", "MeraProt", "PopupMenu14"},   {"DBMemo5", "PKO", "Rek", "PopupMenu15"},
-    {"DBMemo32", "ZELT", "PKDN", "PopupMenu21"},     {"DBMemo6", "BDS", "KKDN", "PopupMenu16"},
-    {"DBMemo7", "PKOR", "O", "PopupMenu17"},         {"DBMemo8", "PKOR", "PM", "PopupMenu18"},
-    {"DBMemo9", "PKOR", "DM", "PopupMenu19"},        {"DBMemo10", "PKOR", "Mater", "PopupMenu20"},
-    {"DBMemo41", "PKOP", "O", "PopupMenu24"},        {"DBMemo42", "PKOP", "PM", "PopupMenu25"},
-    {"DBMemo44", "PKOP", "Mater", "PopupMenu27"},    {"DBMemo35", "PKOU", "Osn", "PopupMenu28"},
-    {"DBMemo36", "PKOU", "PM", "PopupMenu30"},       {"DBMemo37", "PKOU", "Mater", "PopupMenu29"},
-    {"DBMemo38", "PKOU", "Rek", "PopupMenu31"},
-};
-
-// The edit that would be next in card order but is the court measure's.
-const int kReservedEditNumber = 37;
-
-template <typename T, size_t N>
-const T* findBinding(const T (&entries)[N], const char* table, const char* field) {
-    for (const T& e : entries)
-        if (same(e.table, table) && same(e.field, field)) return &e;
-    return nullptr;
-}
-
-// ------------------------------------------------------------------------------------ cards
-
-struct Button {
-    const char* name;
-    const char* caption;
-};
-
-// One group of an edit card. Without a caption the group is a plain panel (the top rows).
-struct CardGroup {
-    const char* name;     // the name handlers know it by; nullptr: the next free number
-    const char* caption;  // nullptr: a panel
-    int source;           // table object whose current record the fields show
-    bool navigator;       // the navigator bar of `source` sits in this group
-    std::vector<const char*> fields;
-    const char* noteBox = nullptr;  // operational-information box
-    std::vector<Button> buttons = {};
-    bool nested = false;  // lies inside the last group before it that is not nested itself
-};
-
-struct CardTab {
-    const char* sheet;
-    std::vector<CardGroup> groups;
-};
-
-const std::vector<CardTab>& cardTabs() {
-    static const std::vector<CardTab> cards = {
-        {"TabSheet2",
-         {
-             {nullptr, nullptr, 1, true, {"F", "I", "O", "DR", "MR", "Dosug", "MUch", "Zan", "DTel", "MTel", "Pol"}},
-             {nullptr, "Паспорт", 1, false, {"Ser", "Nom", "DV", "KV"}},
-             {nullptr, "Регистрация", 1, false, {"RegO", "RegG", "RegU", "RegD", "RegK"}},
-             {"GroupBox2", "Проживание", 1, false, {"PrO", "PrG", "PrU", "PrD", "PrK"}},
-             {nullptr, "Постановка на учёт", 1, false, {"PKDN", "DKDN", "NKDN"}},
-             {nullptr, "Снятие с учёта", 1, false, {"DCcU", "OCcU"}, nullptr, {{"BitBtn1", "В архив"}}},
-             {nullptr, "Мать", 1, false,
-              {"Fm", "Im", "Om", "DRm", "MRmm", "Statm", "MRm", "Serm", "Nomm", "DVm", "KVm"}},
-             {nullptr, "Отец", 1, false,
-              {"Fo", "Io", "Oo", "DRo", "MRoo", "Stato", "MRo", "Sero", "Nomo", "DVo", "KVo"}},
-             {nullptr, "Привлечение к ответственности судом", 2, true, {"DSud", "MeraSud", "StSud", "DObSud"}},
-             {nullptr, "Привлечение к ответственности комиссией", 3, true,
-              {"DProt", "NProt", "StProt", "MeraProt", "Rek"}},
-             {nullptr, "Проводимая индивидуальная работа", 4, true, {"SubProf", "DProf", "RabProf"}},
-             {nullptr, "Оперативная информация", 1, false, {}, "RichEdit1"},
-         }},
-        // The mother's and the father's blocks each lie together under a heading of their own.
-        {"TabSheet4",
-         {
-             {nullptr, "Мать", 9, false, {}},
-             {nullptr, nullptr, 9, true, {"Fm", "Im", "Om", "DRm", "MRm", "Dtm", "Mtm", "MRabm"}, nullptr, {}, true},
-             {nullptr, "Паспорт", 9, false, {"Serm", "Nomm", "DVm", "KVm"}, nullptr, {}, true},
-             {nullptr, "Регистрация", 9, false, {"ORm", "GRm", "URm", "DomRm", "KRm"}, nullptr, {}, true},
-             {"GroupBox11", "Проживание", 9, false, {"Obm", "Gm", "Um", "Dm", "Km"}, nullptr, {}, true},
-             {nullptr, "Отец", 9, false, {}},
-             {nullptr, nullptr, 9, false, {"Fo", "Io", "Oo", "DRo", "MRo", "Dto", "Mto", "MRabo"}, nullptr, {}, true},
-             {nullptr, "Паспорт", 9, false, {"Sero", "Nomo", "DVo", "KVo"}, nullptr, {}, true},
-             {"GroupBox14", "Регистрация", 9, false, {"ORo", "GRo", "URo", "DomRo", "KRo"}, nullptr, {}, true},
-             {"GroupBox15", "Проживание", 9, false, {"Obo", "Go", "Uo", "Do", "Ko"}, nullptr, {}, true},
-             {nullptr, "Постановка на учёт", 9, false, {"DKDN", "NKDN", "OKDN", "KKDN"}},
-             {nullptr, "Снятие с учёта", 9, false, {"DCcU", "OCcU", "PCcU"}, nullptr,
-              {{"BitBtn2", "В архив"}, {"BitBtn3", "Архив мать"}, {"BitBtn4", "Архив отец"}}},
-             {nullptr, "Сведения о детях", 10, true, {"F", "I", "O", "DR", "OU"}},
-             {nullptr, "Привлечение к ответственности", 11, true, {"DKDN", "NKDN", "Mater", "O", "PM", "DM"}},
-             {nullptr, "Профработа", 12, true, {"S", "D", "Pr", "P"}},
-             {nullptr, "Оперативная информация", 9, false, {}, "RichEdit4"},
-         }},
-        {"TabSheet24",
-         {
-             {nullptr, nullptr, 33, true, {"F", "I", "O", "DR", "MR", "Dt", "Mt", "MRab", "MU"}},
-             {nullptr, "Паспорт", 33, false, {"Ser", "Nom", "DV", "KV"}},
-             {nullptr, "Регистрация", 33, false, {"OR", "GR", "UR", "DomR", "KR"}},
-             {"GroupBox30", "Проживание", 33, false, {"Ob", "G", "U", "D", "K"}},
-             {nullptr, "Привлечение к ответственности", 34, true, {"O", "DKDN", "NKDN", "Mater", "PM"}},
-             {nullptr, "Оперативная информация", 33, false, {}, "RichEdit6", {{"BitBtn5", "В архив"}}},
-         }},
-        {"TabSheet31",
-         {
-             {nullptr, nullptr, 41, true, {"Naim", "O", "G", "U", "D"}},
-             {nullptr, nullptr, 43, true, {"NKDN", "DKDN", "Osn", "Mater", "PM", "Rek"}},
-             {nullptr, "Несовершеннолетний", 43, false, {"F", "I", "O", "DR"}, nullptr, {}, true},
-             // The institutions have no archive yet; the button is there and does nothing.
-             {nullptr, "Оперативная информация", 41, false, {}, "RichEdit10", {{"BitBtn6", "В архив"}}},
-         }},
-    };
-    return cards;
-}
 
 // -------------------------------------------------------------------------------- grid tabs
 
@@ -408,17 +169,8 @@ const std::vector<GridTab>& gridTabs() {
     return tabs;
 }
 
-// What some grids do beyond showing their table.
-struct GridTrait {
-    const char* grid;
-    bool colourAdults;
-    const char* popupMenu;  // the field filter menu; "" for none
-};
-
-const GridTrait kGridTraits[] = {
-    {"DBGrid1", true, "PopupMenu1"}, {"DBGrid5", false, "PopupMenu2"}, {"DBGrid9", false, "PopupMenu6"},
-    {"DBGrid10", true, ""},          {"DBGrid13", false, "PopupMenu7"},
-};
+// The grids whose rows of persons of age are painted; the filter menus name the grids they sit on.
+const char* const kColourAdultsGrids[] = {"DBGrid1", "DBGrid10"};
 
 // The archive children's grid heads its occupation column otherwise than the live one.
 struct ColumnTitle {
@@ -459,174 +211,156 @@ std::vector<GridColumn> gridColumns(const std::string& grid, const Layout& layou
     return columns;
 }
 
-// The caption shown beside a field: the pick-list label's where there is one, else the grid title.
+// The caption shown beside a field: its card row's where a card shows it, else the grid title.
 std::string captionOf(const Layout& layout, const FieldDef& f) {
-    const NamedLabel* named = findBinding(kLabels, layout.name, f.name);
-    if (named) return named->caption;
-    // The leisure memo has neither a label in the layout nor a caption label of its own.
-    if (same(layout.name, "ZELT") && same(f.name, "Dosug")) return "Досуг";
+    const CardField* row = cardFieldOf(layout.name, f.name);
+    if (row && row->caption) return row->caption;
     return Layout::titleOf(f);
 }
 
 // Whether a memo box of a grid tab is one the editing switch opens.
 bool switchedMemo(const GridTab& tab, bool readOnly) { return tab.editingSwitch && readOnly; }
 
-class Builder {
-public:
-    Builder(FormModel& model, int firstCardMemo) : model_(model), cardMemo_(firstCardMemo) {}
-
-    Control& add(const std::string& name, ControlKind kind, const std::string& parent) {
-        return model_.add(name, kind, parent);
-    }
-
-    Control& addBound(const std::string& name, ControlKind kind, const std::string& parent, int source,
-                      const char* field) {
-        Control& c = add(name, kind, parent);
-        c.dataSource = source;
-        c.field = field;
-        return c;
-    }
-
-    std::string nextEdit() {
-        if (edit_ == kReservedEditNumber) ++edit_;
-        return "DBEdit" + std::to_string(edit_++);
-    }
-    std::string nextLabel() { return "Label" + std::to_string(label_++); }
-    std::string nextGroupBox() { return "GroupBox" + std::to_string(groupBox_++); }
-    std::string nextPanel() { return "Panel" + std::to_string(panel_++); }
-    std::string nextNavigator() { return "DBNavigator" + std::to_string(navigator_++); }
-    std::string nextPageControl() { return "PageControl" + std::to_string(pageControl_++); }
-    std::string nextTabSheet() { return "TabSheet" + std::to_string(tabSheet_++); }
-    std::string nextCardMemo() { return "DBMemo" + std::to_string(cardMemo_++); }
-    std::string nextGridMemo(bool switched) {
-        return "DBMemo" + std::to_string(switched ? switchedMemo_++ : gridMemo_++);
-    }
-
-private:
-    FormModel& model_;
-    int edit_ = 1;
-    int label_ = 300;
-    int groupBox_ = 100;
-    int panel_ = 1;
-    int navigator_ = 1;
-    int pageControl_ = 2;
-    int tabSheet_ = 33;
-    int switchedMemo_ = 11;  // the read-only memo boxes of the minors' and parents' grid tabs
-    int gridMemo_ = 45;      // other memo boxes of the grid tabs
-    int cardMemo_;           // card memo boxes without a name of their own, after the grid tabs'
-};
-
-// The memo boxes of the grid tabs outside the editing switch's series, counted so that the card's
-// unnamed memo boxes can be numbered after them.
-int countOtherGridMemos() {
-    int n = 0;
-    for (const GridTab& tab : gridTabs()) {
-        const Layout& master = layoutOf(tab.source);
-        for (const SubTab& sub : tab.subTabs) {
-            if (!switchedMemo(tab, true)) n += static_cast<int>(sub.memos.size());
-            for (const auto* list : {&sub.fields, &sub.archiveFields}) {
-                if (list == &sub.archiveFields && !tab.archive) continue;
-                for (const SubTabField& f : *list)
-                    if (master.field(f.field).type == FieldType::Memo && !switchedMemo(tab, f.readOnly)) ++n;
-            }
-        }
-    }
-    return n;
+// The number after "prefix" in `name`, or 0.
+int numberIn(const std::string& name, const std::string& prefix) {
+    if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+    return std::atoi(name.c_str() + prefix.size());
 }
 
-void addNavigator(Builder& b, const std::string& parent, int source) {
-    Control& nav = b.add(b.nextNavigator(), ControlKind::Navigator, parent);
+// The highest number the cards give a control of that prefix.
+int highestOnCards(const char* prefix, const char* CardField::*name) {
+    int highest = 0;
+    forEachCardField([&](const CardGroup&, const CardField& f) { highest = std::max(highest, numberIn(f.*name, prefix)); });
+    return highest;
+}
+
+int highestWorkTab() {
+    int highest = 0;
+    for (const WorkTab& t : workTabs()) highest = std::max(highest, numberIn(t.name, "TabSheet"));
+    return highest;
+}
+
+// Names the grid tabs' controls: each kind in a series of its own, labels and edits after the
+// cards' and the pages after the work area's, so no card row renames them.
+class GridTabNames {
+public:
+    GridTabNames()
+        : label_(highestOnCards("Label", &CardField::label) + 1),
+          edit_(highestOnCards("DBEdit", &CardField::control) + 1),
+          tabSheet_(highestWorkTab() + 1) {}
+
+    std::string label() { return "Label" + std::to_string(label_++); }
+    std::string edit() { return "DBEdit" + std::to_string(edit_++); }
+    std::string pageControl() { return "PageControl" + std::to_string(pageControl_++); }
+    std::string tabSheet() { return "TabSheet" + std::to_string(tabSheet_++); }
+    std::string memo(bool switched) { return "DBMemo" + std::to_string(switched ? switchedMemo_++ : gridMemo_++); }
+
+private:
+    int label_;
+    int edit_;
+    int tabSheet_;
+    int pageControl_ = 2;    // after the work area's PageControl1
+    int switchedMemo_ = 11;  // the read-only memo boxes of the minors' and parents' grid tabs
+    int gridMemo_ = 45;      // the other memo boxes of the grid tabs
+};
+
+Control& addBound(FormModel& m, const std::string& name, ControlKind kind, const std::string& parent, int source,
+                  const char* field) {
+    Control& c = m.add(name, kind, parent);
+    c.dataSource = source;
+    c.field = field;
+    return c;
+}
+
+void addNavigator(FormModel& m, const std::string& name, const std::string& parent, int source) {
+    Control& nav = m.add(name, ControlKind::Navigator, parent);
     nav.dataSource = source;
     nav.items.assign(std::begin(kNavigatorHints), std::end(kNavigatorHints));
 }
 
-void addNoteBox(Builder& b, const char* name, const std::string& parent, int source) {
-    b.add(name, ControlKind::RichEdit, parent).dataSource = source;
+void addNoteBox(FormModel& m, const char* name, const std::string& parent, int source) {
+    m.add(name, ControlKind::RichEdit, parent).dataSource = source;
+}
+
+ControlKind kindOf(Entry e) {
+    switch (e) {
+        case Entry::Edit: return ControlKind::Edit;
+        case Entry::ComboBox: return ControlKind::ComboBox;
+        case Entry::Memo: return ControlKind::Memo;
+    }
+    return ControlKind::Edit;
 }
 
 // A field of an edit card: its caption label and its edit, combo box or memo box.
-void addCardField(Builder& b, const std::string& parent, int source, const char* fieldName) {
+void addCardField(FormModel& m, const std::string& parent, int source, const CardField& row) {
     const Layout& layout = layoutOf(source);
-    const FieldDef& f = layout.field(fieldName);
-    const NamedLabel* label = findBinding(kLabels, layout.name, f.name);
-    b.add(label ? label->name : b.nextLabel(), ControlKind::Label, parent).caption = captionOf(layout, f);
-
-    const NamedControl* combo = findBinding(kComboBoxes, layout.name, f.name);
-    const PhraseEntry* phrase = findBinding(kPhraseEntries, layout.name, f.name);
-    if (combo) {
-        Control& c = b.addBound(combo->name, ControlKind::ComboBox, parent, source, f.name);
-        c.width = entryWidth(f);
-        if (same(combo->name, kSexComboBox)) c.items.assign(std::begin(kSexValues), std::end(kSexValues));
-        return;
-    }
-    const bool memo = f.type == FieldType::Memo;
-    const std::string name = phrase ? phrase->name : memo ? b.nextCardMemo() : b.nextEdit();
-    Control& c = b.addBound(name, memo ? ControlKind::Memo : ControlKind::Edit, parent, source, f.name);
-    if (!memo) c.width = entryWidth(f);
-    if (phrase) c.popupMenu = phrase->popupMenu;
+    const FieldDef& f = layout.field(row.field);
+    m.add(row.label, ControlKind::Label, parent).caption = captionOf(layout, f);
+    Control& c = addBound(m, row.control, kindOf(row.entry), parent, source, f.name);
+    if (row.entry != Entry::Memo) c.width = entryWidth(f);
+    if (row.phrases.menu) c.popupMenu = row.phrases.menu;
+    c.items.assign(row.items.begin(), row.items.end());
 }
 
-void addCard(Builder& b, const CardTab& card) {
+void addCard(FormModel& m, const CardTab& card) {
     std::string outer;  // the last group that is not nested
     for (const CardGroup& g : card.groups) {
         const std::string parent = g.nested ? outer : card.sheet;
-        const std::string name = g.name ? g.name : g.caption ? b.nextGroupBox() : b.nextPanel();
-        b.add(name, g.caption ? ControlKind::GroupBox : ControlKind::Panel, parent).caption =
+        m.add(g.name, g.caption ? ControlKind::GroupBox : ControlKind::Panel, parent).caption =
             g.caption ? g.caption : "";
-        if (g.navigator) addNavigator(b, name, g.source);
-        for (const char* field : g.fields) addCardField(b, name, g.source, field);
-        if (g.noteBox) addNoteBox(b, g.noteBox, name, g.source);
-        for (const Button& btn : g.buttons) b.add(btn.name, ControlKind::Button, name).caption = btn.caption;
-        if (!g.nested) outer = name;
+        if (g.navigator) addNavigator(m, g.navigator, g.name, g.source);
+        for (const CardField& f : g.fields) addCardField(m, g.name, g.source, f);
+        if (g.noteBox) addNoteBox(m, g.noteBox, g.name, g.source);
+        for (const CardButton& btn : g.buttons) m.add(btn.name, ControlKind::Button, g.name).caption = btn.caption;
+        if (!g.nested) outer = g.name;
     }
 }
 
-Control& addGrid(Builder& b, const std::string& name, const std::string& parent, int source, bool readOnly) {
-    Control& grid = b.addBound(name, ControlKind::Grid, parent, source, "");
+Control& addGrid(FormModel& m, const std::string& name, const std::string& parent, int source, bool readOnly) {
+    Control& grid = addBound(m, name, ControlKind::Grid, parent, source, "");
     grid.readOnly = readOnly;
     grid.columns = gridColumns(name, layoutOf(source));
-    for (const GridTrait& t : kGridTraits) {
-        if (name != t.grid) continue;
-        grid.colourAdults = t.colourAdults;
-        grid.popupMenu = t.popupMenu;
-    }
+    for (const char* g : kColourAdultsGrids)
+        if (name == g) grid.colourAdults = true;
+    for (const FilterMenu& menu : filterMenus())
+        if (name == menu.grid) grid.popupMenu = menu.menu;
     return grid;
 }
 
 // A registration field of a grid tab: caption label and an edit, or a memo box.
-void addSubTabField(Builder& b, const GridTab& tab, const std::string& parent, const SubTabField& sf) {
+void addSubTabField(FormModel& m, GridTabNames& names, const GridTab& tab, const std::string& parent,
+                    const SubTabField& sf) {
     const Layout& layout = layoutOf(tab.source);
     const FieldDef& f = layout.field(sf.field);
-    b.add(b.nextLabel(), ControlKind::Label, parent).caption = captionOf(layout, f);
+    m.add(names.label(), ControlKind::Label, parent).caption = captionOf(layout, f);
     if (f.type == FieldType::Memo) {
-        Control& m = b.addBound(b.nextGridMemo(switchedMemo(tab, sf.readOnly)), ControlKind::Memo, parent,
-                                tab.source, f.name);
-        m.readOnly = sf.readOnly;
+        addBound(m, names.memo(switchedMemo(tab, sf.readOnly)), ControlKind::Memo, parent, tab.source, f.name)
+            .readOnly = sf.readOnly;
     } else {
-        b.addBound(b.nextEdit(), ControlKind::Edit, parent, tab.source, f.name).width = entryWidth(f);
+        addBound(m, names.edit(), ControlKind::Edit, parent, tab.source, f.name).width = entryWidth(f);
     }
 }
 
-void addGridTab(Builder& b, const GridTab& tab) {
-    addGrid(b, "DBGrid" + std::to_string(tab.firstGrid), tab.sheet, tab.source, tab.readOnly);
-    const std::string pages = b.nextPageControl();
-    Control& pageControl = b.add(pages, ControlKind::PageControl, tab.sheet);
+void addGridTab(FormModel& m, GridTabNames& names, const GridTab& tab) {
+    addGrid(m, "DBGrid" + std::to_string(tab.firstGrid), tab.sheet, tab.source, tab.readOnly);
+    const std::string pages = names.pageControl();
+    Control& pageControl = m.add(pages, ControlKind::PageControl, tab.sheet);
     int grid = tab.firstGrid;
     for (const SubTab& sub : tab.subTabs) {
-        const std::string sheet = b.nextTabSheet();
+        const std::string sheet = names.tabSheet();
         if (pageControl.text.empty()) pageControl.text = sheet;
-        b.add(sheet, ControlKind::TabSheet, pages).caption = sub.caption;
+        m.add(sheet, ControlKind::TabSheet, pages).caption = sub.caption;
         if (sub.detail) {
             const int source = detailSource(tab.source, sub.detail);
-            addGrid(b, "DBGrid" + std::to_string(++grid), sheet, source, tab.readOnly);
+            addGrid(m, "DBGrid" + std::to_string(++grid), sheet, source, tab.readOnly);
             for (const char* field : sub.memos)
-                b.addBound(b.nextGridMemo(switchedMemo(tab, true)), ControlKind::Memo, sheet, source, field)
-                    .readOnly = true;
+                addBound(m, names.memo(switchedMemo(tab, true)), ControlKind::Memo, sheet, source, field).readOnly =
+                    true;
         }
-        for (const SubTabField& f : sub.fields) addSubTabField(b, tab, sheet, f);
+        for (const SubTabField& f : sub.fields) addSubTabField(m, names, tab, sheet, f);
         if (tab.archive)
-            for (const SubTabField& f : sub.archiveFields) addSubTabField(b, tab, sheet, f);
-        if (sub.noteBox) addNoteBox(b, tab.noteBox, sheet, tab.source);
+            for (const SubTabField& f : sub.archiveFields) addSubTabField(m, names, tab, sheet, f);
+        if (sub.noteBox) addNoteBox(m, tab.noteBox, sheet, tab.source);
     }
 }
 
@@ -641,9 +375,7 @@ std::string fieldCaption(std::string_view layout, std::string_view field) {
             const Layout& l = layoutOf(source);
             c[l.name].emplace(fieldName, captionOf(l, l.field(fieldName)));
         };
-        for (const CardTab& card : cardTabs())
-            for (const CardGroup& g : card.groups)
-                for (const char* f : g.fields) note(g.source, f);
+        forEachCardField([&note](const CardGroup& g, const CardField& f) { note(g.source, f.field); });
         for (const GridTab& tab : gridTabs())
             for (const SubTab& sub : tab.subTabs)
                 for (const auto* list : {&sub.fields, &sub.archiveFields})
@@ -656,28 +388,69 @@ std::string fieldCaption(std::string_view layout, std::string_view field) {
     return f == l->second.end() ? std::string() : f->second;
 }
 
-void buildMainWindowControls(FormModel& model) {
-    Builder b(model, 45 + countOtherGridMemos());
+std::map<int, std::vector<std::string>> noteBoxes() {
+    std::map<int, std::vector<std::string>> boxes;
+    for (const CardTab& card : cardTabs())
+        for (const CardGroup& g : card.groups)
+            if (g.noteBox) boxes[g.source].push_back(g.noteBox);
+    for (const GridTab& tab : gridTabs()) boxes[tab.source].push_back(tab.noteBox);
+    return boxes;
+}
 
+std::vector<std::string> editingSwitchControls(const FormModel& model) {
+    std::vector<std::string> names;
+    for (const auto& c : model.controls()) {
+        if (c->kind != ControlKind::Grid && c->kind != ControlKind::Memo) continue;
+        std::string sheet = c->parent;
+        while (!sheet.empty() && model.get(sheet).parent != "PageControl1") sheet = model.get(sheet).parent;
+        for (const GridTab& tab : gridTabs()) {
+            if (sheet != tab.sheet || !tab.editingSwitch) continue;
+            bool switched = true;  // the grids and the memo boxes beside the detail grids
+            if (c->kind == ControlKind::Memo && c->dataSource == tab.source) {
+                switched = false;
+                for (const SubTab& sub : tab.subTabs)
+                    for (const auto* list : {&sub.fields, &sub.archiveFields})
+                        for (const SubTabField& f : *list)
+                            if (c->field == f.field && f.readOnly) switched = true;
+            }
+            if (switched) names.push_back(c->name);
+        }
+    }
+    return names;
+}
+
+int gridTabMaster(std::string_view sheet) {
+    for (const GridTab& tab : gridTabs())
+        if (sheet == tab.sheet) return tab.source;
+    return 0;
+}
+
+std::string gridTabNoteBox(int master) {
+    for (const GridTab& tab : gridTabs())
+        if (tab.source == master) return tab.noteBox;
+    return std::string();
+}
+
+void buildMainWindowControls(FormModel& model) {
     for (const MenuEntry& m : kMenu) {
-        Control& c = b.add(m.name, m.kind, m.parent);
+        Control& c = model.add(m.name, m.kind, m.parent);
         c.caption = m.caption;
         c.visible = m.visible;
     }
 
     // The work area stays hidden until a register is chosen.
-    Control& work = b.add("PageControl1", ControlKind::PageControl, "TForm1");
+    Control& work = model.add("PageControl1", ControlKind::PageControl, "TForm1");
     work.visible = false;
-    work.text = kWorkTabs[0].name;
-    for (const TabEntry& t : kWorkTabs) b.add(t.name, ControlKind::TabSheet, "PageControl1").caption = t.caption;
+    work.text = workTabs().front().name;
+    for (const WorkTab& t : workTabs()) model.add(t.name, ControlKind::TabSheet, "PageControl1").caption = t.caption;
 
-    // The cards come first: their edits are numbered from 1.
-    for (const CardTab& card : cardTabs()) addCard(b, card);
-    for (const GridTab& tab : gridTabs()) addGridTab(b, tab);
+    for (const CardTab& card : cardTabs()) addCard(model, card);
+    GridTabNames names;
+    for (const GridTab& tab : gridTabs()) addGridTab(model, names, tab);
 
-    b.add("StatusBar1", ControlKind::StatusBar, "TForm1");
+    model.add("StatusBar1", ControlKind::StatusBar, "TForm1");
     for (size_t i = 0; i < std::size(kStatusPanelWidths); ++i)
-        b.add("StatusBar1.Panel" + std::to_string(i), ControlKind::StatusPanel, "StatusBar1").width =
+        model.add("StatusBar1.Panel" + std::to_string(i), ControlKind::StatusPanel, "StatusBar1").width =
             kStatusPanelWidths[i];
 }
 

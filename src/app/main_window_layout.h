@@ -5,11 +5,10 @@
 #include "app/form/form_model.h"
 #include "store/layout.h"
 
-#include <string>
-#include <vector>
-
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelt::app {
 
@@ -26,5 +25,14 @@ std::vector<GridColumn> gridColumnsOf(const std::string& grid, const store::Layo
 // The caption a card or grid tab shows beside field `field` of layout `layout` (ZELT, PNU, ...),
 // or "" for a field shown under no caption of its own.
 std::string fieldCaption(std::string_view layout, std::string_view field);
+
+// The operational-information boxes of each master table object, the card's before the grid tab's.
+std::map<int, std::vector<std::string>> noteBoxes();
+// The grids and read-only memo boxes of the grid tabs the editing switch opens and closes.
+std::vector<std::string> editingSwitchControls(const FormModel& model);
+// The table object whose records the grid tab `sheet` lists in its master grid; 0 for another tab.
+int gridTabMaster(std::string_view sheet);
+// The box of the grid tab whose master is table object `master`; "" when none.
+std::string gridTabNoteBox(int master);
 
 }  // namespace zelt::app

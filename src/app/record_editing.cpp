@@ -3,6 +3,7 @@
 #include "base/age.h"
 #include "app/cards.h"
 #include "app/main_window.h"
+#include "app/main_window_layout.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "editing/entry_rules.h"
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -25,26 +27,26 @@ namespace zelt::app {
 namespace {
 
 // The operational-information boxes of each master table object, in loading order.
-const std::map<int, std::vector<const char*>>& noteBoxes() {
-    static const std::map<int, std::vector<const char*>> boxes = {
-        {1, {"RichEdit1", "RichEdit2"}}, {5, {"RichEdit3"}},  {9, {"RichEdit4", "RichEdit8"}}, {13, {"RichEdit5"}},
-        {33, {"RichEdit6", "RichEdit7"}}, {35, {"RichEdit9"}}, {41, {"RichEdit10", "RichEdit11"}},
-    };
+const std::map<int, std::vector<std::string>>& boxesByTable() {
+    static const std::map<int, std::vector<std::string>> boxes = noteBoxes();
     return boxes;
 }
 
 int boxTable(const std::string& box) {
-    for (const auto& [table, names] : noteBoxes())
-        for (const char* n : names)
+    for (const auto& [table, names] : boxesByTable())
+        for (const std::string& n : names)
             if (box == n) return table;
     return 0;
 }
 
-// The table object whose card edits fields of `layout`.
-int cardTableOf(const std::string& layout) {
-    static const std::map<std::string, int> tables = {{"ZELT", 1}, {"PNU", 2},     {"PIR", 4},  {"BDS", 9},  {"SD", 10},
-                                                      {"PR", 12},  {"Prochie", 33}, {"Uch", 41}, {"PKOU", 43}};
-    return tables.at(layout);
+// The card field whose phrase menu is `menu`.
+const CardField& phraseField(const std::string& menu) {
+    const CardField* found = nullptr;
+    forEachCardField([&](const CardGroup&, const CardField& f) {
+        if (f.phrases.menu && menu == f.phrases.menu) found = &f;
+    });
+    if (!found) throw EngineError("нет элемента " + menu);
+    return *found;
 }
 
 std::string readBytes(const std::filesystem::path& p) {
@@ -99,33 +101,33 @@ void writeAtomically(const std::filesystem::path& p, const std::string& bytes) {
 
 RecordEditing::RecordEditing(MainWindow& w) : w_(w) {}
 
-std::string RecordEditing::cardControl(int table, const std::string& field) const {
-    return app::cardControl(w_.model(), table, field);
-}
-
 void RecordEditing::install() {
     FormModel& m = w_.model();
     DataBinder& b = w_.binder();
 
-    for (const editing::ListLabel& l : editing::listLabels()) {
-        const std::string file = l.file;
-        m.on(l.label, l.singleClick ? "Click" : "DblClick", [this, file](const EventArgs&) { w_.ui().startEditor(file); });
-    }
-    for (const editing::AddressCopy& a : editing::addressCopies()) {
-        const std::string box = a.groupBox;
-        m.on(box, "DblClick", [this, box](const EventArgs&) { copyAddress(box); });
-    }
-    for (const editing::Normalised& n : editing::normalisedFields()) {
-        const int table = cardTableOf(n.table);
-        for (const auto* list : {&n.edits, &n.comboBoxes}) {
-            const bool combo = list == &n.comboBoxes;
-            for (const char* field : *list) {
-                const std::string name = cardControl(table, field);
-                if (name.empty()) continue;
-                m.on(name, "Exit", [this, name, combo](const EventArgs&) { capitaliseOnExit(name, combo); });
-            }
+    forEachCardField([this, &m](const CardGroup&, const CardField& f) {
+        if (f.list && f.click != LabelClick::None) {
+            const std::string file = f.list;
+            m.on(f.label, f.click == LabelClick::Single ? "Click" : "DblClick",
+                 [this, file](const EventArgs&) { w_.ui().startEditor(file); });
         }
-    }
+        if (f.capitalise) {
+            const std::string name = f.control;
+            const bool combo = f.entry == Entry::ComboBox;
+            m.on(name, "Exit", [this, name, combo](const EventArgs&) { capitaliseOnExit(name, combo); });
+        }
+        if (f.phrases.menu) {
+            const std::string menu = f.phrases.menu;
+            m.add(menu, ControlKind::PopupMenu, "TForm1");
+            m.on(menu, "Popup", [this, menu](const EventArgs&) { openPhraseMenu(menu); });
+        }
+    });
+    for (const CardTab& card : cardTabs())
+        for (const CardGroup& g : card.groups) {
+            if (!g.copiesFrom) continue;
+            const std::string box = g.name;
+            m.on(box, "DblClick", [this, box](const EventArgs&) { copyAddress(box); });
+        }
     // The minor's date of birth stores his age at once; the leisure memo is stored when not empty.
     const std::string birth = cardControl(1, "DR");
     m.on(birth, "Exit", [this, &b, birth](const EventArgs&) {
@@ -146,15 +148,8 @@ void RecordEditing::install() {
         t.post();
     });
 
-    for (const editing::PhraseMenu& p : editing::phraseMenus()) {
-        m.add(p.menu, ControlKind::PopupMenu, "TForm1");
-        const std::string name = p.menu;
-        m.on(name, "Popup", [this, name](const EventArgs&) { openPhraseMenu(name); });
-    }
-
-    for (const auto& [table, boxes] : noteBoxes()) {
-        for (const char* box : boxes) {
-            const std::string name = box;
+    for (const auto& [table, boxes] : boxesByTable()) {
+        for (const std::string& name : boxes) {
             m.on(name, "Change", [this, name](const EventArgs& a) { noteTyped(name, a.text); });
             m.on(name, "Exit", [this, name](const EventArgs&) { saveBox(name); });
         }
@@ -163,18 +158,15 @@ void RecordEditing::install() {
 
 void RecordEditing::fillPickLists() {
     FormModel& m = w_.model();
-    const editing::LoadedPickLists loaded = editing::loadPickLists(w_.session().dataDir());
+    const editing::LoadedPickLists loaded = editing::loadPickLists(w_.session().dataDir(), pickListRows());
     for (const auto& [combo, items] : loaded.values) {
         Control& c = m.get(combo);
         c.items.insert(c.items.end(), items.begin(), items.end());
-        if (editing::holdsListSorted(combo))
+        if (holdsListSorted(combo))
             std::stable_sort(c.items.begin(), c.items.end(),
                              [](const std::string& a, const std::string& b) { return collatesBefore(a, b); });
         m.changed(c);
     }
-    Control& sex = m.get(editing::kSexComboBox);
-    sex.items = editing::sexValues();
-    m.changed(sex);
     // Shown only now, so that the lists read before the failing file are kept.
     if (!loaded.readError.empty()) throw EngineError(loaded.readError);
 }
@@ -199,31 +191,28 @@ void RecordEditing::capitaliseOnExit(const std::string& name, bool comboBox) {
 }
 
 void RecordEditing::copyAddress(const std::string& groupBox) {
-    for (const editing::AddressCopy& a : editing::addressCopies()) {
-        if (groupBox != a.groupBox) continue;
-        const int table = cardTableOf(a.table);
-        DataBinder& b = w_.binder();
-        // The texts the source controls show, typed changes and empty values included.
-        std::string texts[5];
-        for (int i = 0; i < 5; ++i) texts[i] = b.shownText(cardControl(table, a.from[i]));
-        store::Table& t = w_.table(table);
-        t.edit();
-        for (int i = 0; i < 5; ++i) {
-            b.discardTyping(cardControl(table, a.into[i]));
-            t.setText(a.into[i], texts[i]);
-        }
-        t.post();
+    const CardGroup* into = cardGroup(groupBox);
+    const CardGroup* from = into ? cardGroup(into->copiesFrom) : nullptr;
+    if (!from) return;
+    DataBinder& b = w_.binder();
+    const size_t n = std::min(from->fields.size(), into->fields.size());
+    // The texts the source controls show, typed changes and empty values included.
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < n; ++i) texts.push_back(b.shownText(from->fields[i].control));
+    store::Table& t = w_.table(into->source);
+    t.edit();
+    for (size_t i = 0; i < n; ++i) {
+        b.discardTyping(into->fields[i].control);
+        t.setText(into->fields[i].field, texts[i]);
     }
+    t.post();
 }
 
 void RecordEditing::openPhraseMenu(const std::string& menuName) {
     FormModel& m = w_.model();
     if (!m.childrenOf(menuName).empty()) return;  // read once per run
-    std::string file;
-    for (const editing::PhraseMenu& p : editing::phraseMenus())
-        if (menuName == p.menu) file = p.file;
     const std::vector<std::string> lines =
-        editing::readListFile(store::resolvePath(w_.session().dataDir(), file));
+        editing::readListFile(store::resolvePath(w_.session().dataDir(), phraseField(menuName).phrases.file));
     // Each line goes to the top of the menu, so the last line of the file comes first.
     for (size_t i = lines.size(); i-- > 0;) {
         const std::string phrase = lines[i];
@@ -237,17 +226,16 @@ void RecordEditing::openPhraseMenu(const std::string& menuName) {
 }
 
 void RecordEditing::choosePhrase(const std::string& menuName, const std::string& phrase) {
-    std::string control;
-    for (const editing::PhraseMenu& p : editing::phraseMenus())
-        if (menuName == p.menu) control = p.control;
+    const CardField& field = phraseField(menuName);
+    const std::string control = field.control;
     FormModel& m = w_.model();
     DataBinder& b = w_.binder();
     Control& c = m.get(control);
     store::Table& t = w_.table(c.dataSource);
     t.edit();  // an empty detail inserts; an unposted master is stored first
     const std::string shown = b.shownText(control);
-    c.text = control == editing::kPhraseEdit ? fitToField(phrase, editing::kPhraseEditLength)
-                                             : editing::withPhraseAdded(shown, phrase);
+    c.text = field.entry == Entry::Edit ? fitToField(phrase, editing::kPhraseEditLength)
+                                        : editing::withPhraseAdded(shown, phrase);
     c.modified = true;
     m.changed(c);
     t.post();
@@ -260,8 +248,8 @@ void RecordEditing::flushNotes() {
     pending.swap(pendingNotes_);
     std::string failure;
     for (const auto& [table, path] : pending) {
-        const auto boxes = noteBoxes().find(table);
-        if (boxes == noteBoxes().end()) continue;
+        const auto boxes = boxesByTable().find(table);
+        if (boxes == boxesByTable().end()) continue;
         std::optional<std::string> text;
         if (!path.empty()) {  // empty: the file could not be created, and the hook has said so
             try {
@@ -277,9 +265,9 @@ void RecordEditing::flushNotes() {
     if (!failure.empty()) throw EngineError(failure);
 }
 
-void RecordEditing::showNote(const std::vector<const char*>& boxes, const std::optional<std::string>& text) {
+void RecordEditing::showNote(const std::vector<std::string>& boxes, const std::optional<std::string>& text) {
     FormModel& m = w_.model();
-    for (const char* box : boxes) {
+    for (const std::string& box : boxes) {
         Control& c = m.get(box);
         const std::string& shown = text ? *text : std::string();
         if (c.text == shown && c.readOnly == !text) continue;

@@ -37,10 +37,9 @@ private:
     void copyAddress(const std::string& groupBox);
     void openPhraseMenu(const std::string& menu);
     void choosePhrase(const std::string& menu, const std::string& phrase);
-    void showNote(const std::vector<const char*>& boxes, const std::optional<std::string>& text);
+    void showNote(const std::vector<std::string>& boxes, const std::optional<std::string>& text);
     void noteTyped(const std::string& box, const std::string& text);
     void saveBox(const std::string& box);
-    std::string cardControl(int table, const std::string& field) const;
 
     MainWindow& w_;
     std::map<int, std::filesystem::path> pendingNotes_;

@@ -1,6 +1,7 @@
 #include "app/registers.h"
 
 #include "app/main_window.h"
+#include "app/main_window_layout.h"
 #include "base/text.h"
 #include "editing/record_hooks.h"
 
@@ -15,22 +16,20 @@ struct RegisterDef {
     Register reg;
     std::vector<std::pair<int, int>> closes;  // ranges of table objects, inclusive
     std::vector<int> opens;
-    const char* gridTab;
-    std::vector<const char*> tabs;
     const char* caption;
     void (*statistics)(MainWindow&);
 };
 
 const std::vector<RegisterDef>& registerDefs() {
     static const std::vector<RegisterDef> defs = {
-        {Register::Minors, {{9, 16}, {33, 36}, {41, 44}}, {1, 2, 3, 4, 5, 6, 7, 8}, "TabSheet1",
-         {"TabSheet1", "TabSheet2", "TabSheet5"}, "Банк данных по несовершеннолетним", minorsStatistics},
-        {Register::Parents, {{1, 8}, {33, 36}, {41, 44}}, {9, 10, 11, 12, 13, 14, 15, 16}, "TabSheet3",
-         {"TabSheet3", "TabSheet4", "TabSheet6"}, "Банк данных по родителям", parentsStatistics},
-        {Register::Others, {{1, 16}, {41, 44}}, {33, 34, 35, 36}, "TabSheet23",
-         {"TabSheet23", "TabSheet24", "TabSheet25"}, "Банк данных по прочим", othersStatistics},
-        {Register::Institutions, {{1, 16}, {33, 36}}, {41, 43}, "TabSheet30",
-         {"TabSheet30", "TabSheet31", "TabSheet32"}, "Банк данных по учреждениям", institutionsStatistics},
+        {Register::Minors, {{9, 16}, {33, 36}, {41, 44}}, {1, 2, 3, 4, 5, 6, 7, 8},
+         "Банк данных по несовершеннолетним", minorsStatistics},
+        {Register::Parents, {{1, 8}, {33, 36}, {41, 44}}, {9, 10, 11, 12, 13, 14, 15, 16},
+         "Банк данных по родителям", parentsStatistics},
+        {Register::Others, {{1, 16}, {41, 44}}, {33, 34, 35, 36},
+         "Банк данных по прочим", othersStatistics},
+        {Register::Institutions, {{1, 16}, {33, 36}}, {41, 43},
+         "Банк данных по учреждениям", institutionsStatistics},
     };
     return defs;
 }
@@ -48,9 +47,6 @@ const ReportItem kReportItems[] = {
     {"N131", {false, true, false, false}}, {"N150", {false, true, false, false}}, {"N134", {true, false, false, false}},
     {"N151", {true, false, false, false}},
 };
-
-const char* const kWorkAreaTabs[] = {"TabSheet1",  "TabSheet2",  "TabSheet3",  "TabSheet4",  "TabSheet5",  "TabSheet6",
-                                     "TabSheet23", "TabSheet24", "TabSheet25", "TabSheet30", "TabSheet31", "TabSheet32"};
 
 std::string num(long long v) { return std::to_string(v); }
 
@@ -106,13 +102,9 @@ void chooseRegister(MainWindow& w, Register r) {
     FormModel& m = w.model();
     Control& area = m.get("PageControl1");
     area.visible = true;
-    area.text = def->gridTab;
+    area.text = workTabOf(r, TabRole::Grids);
     m.changed(area);
-    for (const char* tab : kWorkAreaTabs) {
-        bool mine = false;
-        for (const char* t : def->tabs) mine = mine || std::string(t) == tab;
-        m.setVisible(tab, mine);
-    }
+    for (const WorkTab& tab : workTabs()) m.setVisible(tab.name, tab.reg == r);
     m.setCaption("TForm1", def->caption);
     for (const ReportItem& item : kReportItems) m.setVisible(item.item, item.shown[static_cast<int>(r)]);
     def->statistics(w);
@@ -206,12 +198,16 @@ void workAreaTabChanged(MainWindow& w, const std::string& tabSheet) {
     Control& area = m.get("PageControl1");
     area.text = tabSheet;
     m.changed(area);
-    if (tabSheet == "TabSheet1" || tabSheet == "TabSheet5") {
-        setPanel(w, 0, "Всего- " + num(w.table(tabSheet == "TabSheet1" ? store::TableId::ZELT : store::TableId::ArxivZELT).recordCount()), false);
+    // The grid and archive tabs of the minors and the parents recount their master.
+    const WorkTab* tab = workTabNamed(tabSheet);
+    const int master = gridTabMaster(tabSheet);
+    if (!tab || !master) return;
+    if (tab->reg == Register::Minors) {
+        setPanel(w, 0, "Всего- " + num(w.table(master).recordCount()), false);
         return;
     }
-    if (tabSheet != "TabSheet3" && tabSheet != "TabSheet6") return;
-    store::Table& t = w.table(tabSheet == "TabSheet3" ? store::TableId::BDS : store::TableId::ArxivBDS);
+    if (tab->reg != Register::Parents) return;
+    store::Table& t = w.table(master);
     const std::string remembered = t.filterText();
     const store::Table::Bookmark at = t.bookmark();
     setPanel(w, 0, familiesTotal(t), true);
@@ -224,8 +220,8 @@ void workAreaTabChanged(MainWindow& w, const std::string& tabSheet) {
 void toggleGridEditing(MainWindow& w) {
     FormModel& m = w.model();
     const bool allow = m.get("N123").caption == "Разрешить редактирование таблиц";
-    for (int i = 1; i <= 16; ++i) m.setReadOnly("DBGrid" + std::to_string(i), !allow);
-    for (int i = 11; i <= 30; ++i) m.setReadOnly("DBMemo" + std::to_string(i), !allow);
+    const std::vector<std::string> switched = editingSwitchControls(m);
+    for (const std::string& name : switched) m.setReadOnly(name, !allow);
     m.setCaption("N123", allow ? "Запретить редактирование таблиц" : "Разрешить редактирование таблиц");
 }
 

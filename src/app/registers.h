@@ -3,13 +3,13 @@
 // when the user changes tabs; the editing switch N123.
 #pragma once
 
+#include "app/work_tabs.h"
+
 #include <string>
 
 namespace zelt::app {
 
 class MainWindow;
-
-enum class Register { Minors, Parents, Others, Institutions };
 
 // Runs the register command's six steps. A table that cannot be opened ends it with the engine's error.
 void chooseRegister(MainWindow& w, Register r);

@@ -1,6 +1,8 @@
 #include "app/report_commands.h"
 
+#include "app/cards.h"
 #include "app/main_window.h"
+#include "app/main_window_layout.h"
 #include "app/pickers.h"
 #include "reports/cards.h"
 #include "reports/data_banks.h"
@@ -119,19 +121,20 @@ void installReportCommands(MainWindow& w) {
         });
     }
 
-    // Each card ends with the operational information its register's box shows for the record.
+    // Each card ends with the operational information the box of its register's grid tab shows
+    // for the record of its table object.
     struct CardItem {
         const char* item;
         reports::Card card;
-        const char* noteBox;
+        int table;
     };
-    static const CardItem kCards[] = {{"N130", reports::Card::Minor, "RichEdit2"},
-                                      {"N149", reports::Card::ArchivedMinor, "RichEdit3"},
-                                      {"N131", reports::Card::Family, "RichEdit8"},
-                                      {"N150", reports::Card::ArchivedFamily, "RichEdit5"}};
+    static const CardItem kCards[] = {{"N130", reports::Card::Minor, 1},
+                                      {"N149", reports::Card::ArchivedMinor, 5},
+                                      {"N131", reports::Card::Family, 9},
+                                      {"N150", reports::Card::ArchivedFamily, 13}};
     for (const CardItem& c : kCards) {
         const reports::Card card = c.card;
-        const std::string box = c.noteBox;
+        const std::string box = gridTabNoteBox(c.table);
         w.model().on(c.item, "Click", [&w, card, box](const EventArgs&) {
             const std::string note = w.model().get(box).text;
             runReport(w, [&w, card, &note](reports::Document& doc) { reports::personalCard(w.tables(), card, note, doc); });
@@ -145,7 +148,9 @@ void installReportCommands(MainWindow& w) {
         runReport(w, [&section](reports::Document& doc) { reports::typeFamilyControl(section, doc); });
     });
     w.model().on("N134", "Click", [&w](const EventArgs&) {
-        const auto pickList = [&w](const char* combo) { return w.model().get(combo).items; };
+        const auto pickList = [&w](int table, const char* field) {
+            return w.model().get(cardControl(table, field)).items;
+        };
         const std::vector<reports::FrequencySection> sections =
             reports::countMinors(w.tables(), pickList, w.session().dataDir());
         runReport(w, [&sections](reports::Document& doc) { reports::typeMinorsReport(sections, doc); });

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/progress_window.h"
+#include "app/work_tabs.h"
 #include "store/safety_copy.h"
 #include "transfer/consistency_check.h"
 #include "transfer/transfer.h"
@@ -15,31 +16,31 @@ namespace {
 // Which register the work area shows, by its active tab, and the tables reopened for it after the
 // transfer: its live and archive tables open, the other two registers' closed.
 struct TabRegister {
-    std::vector<const char*> tabs;
+    Register reg;
     std::vector<int> opens;
     std::vector<int> closes;
 };
 
 const std::vector<TabRegister>& tabRegisters() {
     static const std::vector<TabRegister> list = {
-        {{"TabSheet1", "TabSheet2", "TabSheet5"}, {1, 2, 3, 4, 5, 6, 7, 8},
+        {Register::Minors, {1, 2, 3, 4, 5, 6, 7, 8},
          {9, 10, 11, 12, 13, 14, 15, 16, 33, 34, 35, 36}},
-        {{"TabSheet3", "TabSheet4", "TabSheet6"}, {9, 10, 11, 12, 13, 14, 15, 16},
+        {Register::Parents, {9, 10, 11, 12, 13, 14, 15, 16},
          {1, 2, 3, 4, 5, 6, 7, 8, 33, 34, 35, 36}},
-        {{"TabSheet23", "TabSheet24", "TabSheet25"}, {33, 34, 35, 36}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
+        {Register::Others, {33, 34, 35, 36}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
     };
     return list;
 }
 
 void reopenShownRegister(MainWindow& w) {
-    const std::string& tab = w.model().get("PageControl1").text;
+    const WorkTab* tab = workTabNamed(w.model().get("PageControl1").text);
+    if (!tab) return;
     for (const TabRegister& r : tabRegisters())
-        for (const char* t : r.tabs)
-            if (tab == t) {
-                for (int n : r.closes) w.table(n).close();
-                for (int n : r.opens) w.table(n).open();
-                return;
-            }
+        if (r.reg == tab->reg) {
+            for (int n : r.closes) w.table(n).close();
+            for (int n : r.opens) w.table(n).open();
+            return;
+        }
 }
 
 // Every table a merge phase touches: the six sources and targets with their details.

@@ -11,19 +11,19 @@ namespace zelt::reports {
 const std::vector<MinorsSection>& minorsSections() {
     using Rule = CountRule;
     static const std::vector<MinorsSection> defs = {
-        {"Место рождения", 1, "MR", Rule::Field, "DBComboBox1", nullptr},
-        {"Место учёбы", 1, "MUch", Rule::Field, "DBComboBox8", nullptr},
-        {"Занятость", 1, "Zan", Rule::Field, "DBComboBox48", nullptr},
-        {"Регистрация область", 1, "RegO", Rule::Field, "DBComboBox2", nullptr},
-        {"Регистрация город", 1, "RegG", Rule::Field, "DBComboBox3", nullptr},
-        {"Регистрация улица", 1, "RegU", Rule::Field, "DBComboBox4", nullptr},
-        {"Проживание область", 1, "PrO", Rule::Field, "DBComboBox5", nullptr},
-        {"Проживание город", 1, "PrG", Rule::Field, "DBComboBox6", nullptr},
-        {"Проживание улица", 1, "PrU", Rule::Field, "DBComboBox7", nullptr},
+        {"Место рождения", 1, "MR", Rule::Field, "MR", nullptr},
+        {"Место учёбы", 1, "MUch", Rule::Field, "MUch", nullptr},
+        {"Занятость", 1, "Zan", Rule::Field, "Zan", nullptr},
+        {"Регистрация область", 1, "RegO", Rule::Field, "RegO", nullptr},
+        {"Регистрация город", 1, "RegG", Rule::Field, "RegG", nullptr},
+        {"Регистрация улица", 1, "RegU", Rule::Field, "RegU", nullptr},
+        {"Проживание область", 1, "PrO", Rule::Field, "PrO", nullptr},
+        {"Проживание город", 1, "PrG", Rule::Field, "PrG", nullptr},
+        {"Проживание улица", 1, "PrU", Rule::Field, "PrU", nullptr},
         {"Причина постановки на учёт", 1, "PKDN", Rule::Lines, nullptr, "pr_kdn_p.vrk"},
         // The mother's and the father's status share the one status list.
-        {"Статус матери", 1, "Statm", Rule::Field, "DBComboBox9", nullptr},
-        {"Статус отца", 1, "Stato", Rule::Field, "DBComboBox9", nullptr},
+        {"Статус матери", 1, "Statm", Rule::Field, "Statm", nullptr},
+        {"Статус отца", 1, "Stato", Rule::Field, "Statm", nullptr},
         {"Мера привлечения к ответственности судом", 2, "MeraSud", Rule::Prefix, nullptr, "mera_pkos_p.vrk"},
         {"Статья привлечения к ответственности судом", 2, "StSud", Rule::Lines, nullptr, "st_sud_p.vrk"},
         {"Дополнительные обязанности привлечения к ответственности судом", 2, "DObSud", Rule::Lines, nullptr,
@@ -31,7 +31,7 @@ const std::vector<MinorsSection>& minorsSections() {
         {"Статья привлечения к ответственности комиссией", 3, "StProt", Rule::Lines, nullptr, "st_kom_p.vrk"},
         {"Мера привлечения к ответственности комиссией", 3, "MeraProt", Rule::Lines, nullptr, "mera_kom_p.vrk"},
         {"Рекомендации привлечения к ответственности комиссией", 3, "Rek", Rule::Lines, nullptr, "rekom_p.vrk"},
-        {"Субъект проводимой индивидуальной работы", 4, "SubProf", Rule::Field, "DBComboBox17", nullptr},
+        {"Субъект проводимой индивидуальной работы", 4, "SubProf", Rule::Field, "SubProf", nullptr},
     };
     return defs;
 }
@@ -115,7 +115,7 @@ std::vector<FrequencySection> countMinors(store::TableSet& tables, const PickLis
     const std::vector<MinorsSection>& defs = minorsSections();
     std::vector<FrequencySection> sections;
     for (const MinorsSection& d : defs)
-        sections.push_back({d.heading, d.comboBox ? ValueCounts(pickList(d.comboBox)) : ValueCounts()});
+        sections.push_back({d.heading, d.listField ? ValueCounts(pickList(d.table, d.listField)) : ValueCounts()});
     // The counts a walk over the minors and each one's details gives, answered by the store: the
     // minors shown by each text of a field, and the details of every minor shown by each text.
     // The walk's after-scroll hook would only make empty note files for minors that had none,

@@ -29,20 +29,21 @@ void typeFamilyControl(const FrequencySection& section, Document& doc);
 
 // How a section of the minors' report counts: a field of the minor (table 1) or of his court,
 // commission or prevention-work records (2 to 4), with the field, line or prefix rule; its list
-// is a combo box's items or a phrase file.
+// is the items of the card's combo box for `listField` of the same table, or a phrase file.
 enum class CountRule { Field, Lines, Prefix };
 struct MinorsSection {
     const char* heading;
     int table;
     const char* field;
     CountRule rule;
-    const char* comboBox;
+    const char* listField;
     const char* phraseFile;
 };
 const std::vector<MinorsSection>& minorsSections();
 
-// The items a combo box of the minors' card shows, as loaded at start-up.
-using PickListItems = std::function<std::vector<std::string>(const char* comboBox)>;
+// The items the combo box of the minors' card for `field` of table object `table` shows, as loaded
+// at start-up.
+using PickListItems = std::function<std::vector<std::string>(int table, const char* field)>;
 
 // The nineteen sections of the minors' report counted over the minors Table1 shows and their
 // court, commission and prevention-work records (Table2 to Table4). Each phrase list is read at the

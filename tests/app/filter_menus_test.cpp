@@ -3,7 +3,7 @@
 // engine refuses, and "Все".
 #include "app/application.h"
 #include "base/date.h"
-#include "filter/filter_menus.h"
+#include "app/filter_menus.h"
 #include "store/layout.h"
 #include "store/table_set.h"
 #include "support/test_support.h"
@@ -21,6 +21,12 @@ namespace zelt {
 namespace {
 
 using filter::ValueForm;
+using app::dialogCaptionOf;
+using app::FilterItem;
+using app::FilterItemKind;
+using app::FilterMenu;
+using app::filterMenus;
+using app::promptOf;
 
 // ------------------------------------------------------------------------------ filter texts
 
@@ -137,16 +143,16 @@ protected:
 // ----------------------------------------------------------------------------- menu entries
 
 // What an entry is, written as the menu tables list it: the kind, or the form and the field.
-std::string describe(const filter::MenuEntry& e) {
+std::string describe(const FilterItem& e) {
     switch (e.kind) {
-        case filter::ItemKind::Separator: return "-";
-        case filter::ItemKind::Clear: return "clear";
-        case filter::ItemKind::Registered: return "registered";
-        case filter::ItemKind::None: return "none";
-        case filter::ItemKind::Year: return "year";
-        case filter::ItemKind::Delete: return "delete";
-        case filter::ItemKind::Restore: return "restore";
-        case filter::ItemKind::Field: break;
+        case FilterItemKind::Separator: return "-";
+        case FilterItemKind::Clear: return "clear";
+        case FilterItemKind::Registered: return "registered";
+        case FilterItemKind::None: return "none";
+        case FilterItemKind::Year: return "year";
+        case FilterItemKind::Delete: return "delete";
+        case FilterItemKind::Restore: return "restore";
+        case FilterItemKind::Field: break;
     }
     const char* form = e.form == ValueForm::Text ? "text " : e.form == ValueForm::Date ? "date " : "number ";
     return form + std::string(e.field);
@@ -307,18 +313,18 @@ const std::map<std::string, Dialog>& unusualDialogs() {
 
 TEST(FilterMenuData, EveryMenuListsItsEntriesInOrder) {
     const auto& expected = expectedMenus();
-    ASSERT_EQ(filter::filterMenus().size(), expected.size());
+    ASSERT_EQ(filterMenus().size(), expected.size());
     const std::map<std::string, std::pair<std::string, int>> grids = {
         {"PopupMenu1", {"DBGrid1", 1}}, {"PopupMenu6", {"DBGrid9", 9}},
         {"PopupMenu2", {"DBGrid5", 5}}, {"PopupMenu7", {"DBGrid13", 13}}};
-    for (const filter::FilterMenu& menu : filter::filterMenus()) {
+    for (const FilterMenu& menu : filterMenus()) {
         SCOPED_TRACE(menu.menu);
         ASSERT_EQ(expected.count(menu.menu), 1u);
         EXPECT_EQ(grids.at(menu.menu), std::make_pair(std::string(menu.grid), menu.table));
         const std::vector<Row>& rows = expected.at(menu.menu);
         ASSERT_EQ(menu.entries.size(), rows.size());
         for (size_t i = 0; i < rows.size(); ++i) {
-            const filter::MenuEntry& e = menu.entries[i];
+            const FilterItem& e = menu.entries[i];
             EXPECT_EQ(e.name, std::string(rows[i].name)) << i;
             EXPECT_EQ(e.caption, std::string(rows[i].caption)) << rows[i].name;
             EXPECT_EQ(describe(e), rows[i].what) << rows[i].name;
@@ -327,14 +333,14 @@ TEST(FilterMenuData, EveryMenuListsItsEntriesInOrder) {
 }
 
 TEST(FilterMenuData, DialogsOfFieldItems) {
-    for (const filter::FilterMenu& menu : filter::filterMenus())
-        for (const filter::MenuEntry& e : menu.entries) {
-            if (e.kind != filter::ItemKind::Field) continue;
+    for (const FilterMenu& menu : filterMenus())
+        for (const FilterItem& e : menu.entries) {
+            if (e.kind != FilterItemKind::Field) continue;
             const auto unusual = unusualDialogs().find(e.name);
             const Dialog d = unusual != unusualDialogs().end() ? unusual->second
                                                                 : Dialog{e.caption, "Введите данные для фильтра"};
-            EXPECT_EQ(filter::dialogCaptionOf(e), d.caption) << e.name;
-            EXPECT_EQ(filter::promptOf(e), d.prompt) << e.name;
+            EXPECT_EQ(dialogCaptionOf(e), d.caption) << e.name;
+            EXPECT_EQ(promptOf(e), d.prompt) << e.name;
             EXPECT_EQ(e.emptyPrefill, std::string(e.name) == "N135") << e.name;
         }
 }
@@ -468,12 +474,12 @@ TEST_F(FilterMenusTest, EveryFieldItemFiltersByTheCurrentRecordsOwnValue) {
         }
         seed(table, {values, {}});
     }
-    for (const filter::FilterMenu& menu : filter::filterMenus()) {
+    for (const FilterMenu& menu : filterMenus()) {
         if (menu.table != 1 && menu.table != 9) continue;
         start(menu.table == 1 ? "N49" : "N50");
         store::Table& t = table(menu.table);
-        for (const filter::MenuEntry& e : menu.entries) {
-            if (e.kind != filter::ItemKind::Field) continue;
+        for (const FilterItem& e : menu.entries) {
+            if (e.kind != FilterItemKind::Field) continue;
             SCOPED_TRACE(e.name);
             ASSERT_TRUE(click(menu.entries.front().name));  // "Все"
             ASSERT_EQ(t.recordCount(), 2);

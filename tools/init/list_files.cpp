@@ -1,9 +1,9 @@
 #include "init/list_files.h"
 
 #include "app/about_window.h"
+#include "app/cards.h"
 #include "app/settings_window.h"
 #include "base/error.h"
-#include "editing/entry_rules.h"
 #include "editing/pick_lists.h"
 
 #include <algorithm>
@@ -16,9 +16,8 @@ std::vector<std::string> listFileNames() {
     const auto add = [&names](const std::string& name) {
         if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
     };
-    for (const auto& row : editing::pickListRows()) add(row.file);
-    for (const auto& label : editing::listLabels()) add(label.file);
-    for (const auto& menu : editing::phraseMenus()) add(menu.file);
+    for (const auto& step : editing::pickListSteps()) add(step.file);
+    for (const std::string& file : app::cardListFiles()) add(file);
     add(app::SettingsWindow::kSettingsFile);
     add(app::AboutWindow::kRegionFile);
     return names;

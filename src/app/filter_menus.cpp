@@ -1,30 +1,30 @@
-#include "filter/filter_menus.h"
+#include "app/filter_menus.h"
 
-namespace zelt::filter {
+namespace zelt::app {
 namespace {
 
-MenuEntry separator(const char* name) { return {name, ItemKind::Separator, ""}; }
-MenuEntry clear(const char* name) { return {name, ItemKind::Clear, "Все"}; }
-MenuEntry registered(const char* name) { return {name, ItemKind::Registered, "Поставленные на учёт", "DKDN"}; }
+FilterItem separator(const char* name) { return {name, FilterItemKind::Separator, ""}; }
+FilterItem clear(const char* name) { return {name, FilterItemKind::Clear, "Все"}; }
+FilterItem registered(const char* name) { return {name, FilterItemKind::Registered, "Поставленные на учёт", "DKDN"}; }
 
-MenuEntry onField(const char* name, const char* caption, const char* field, ValueForm form,
+FilterItem onField(const char* name, const char* caption, const char* field, filter::ValueForm form,
                   const char* dialogCaption = nullptr) {
-    return {name, ItemKind::Field, caption, field, form, dialogCaption};
+    return {name, FilterItemKind::Field, caption, field, form, dialogCaption};
 }
-MenuEntry text(const char* name, const char* caption, const char* field, const char* dialogCaption = nullptr) {
-    return onField(name, caption, field, ValueForm::Text, dialogCaption);
+FilterItem text(const char* name, const char* caption, const char* field, const char* dialogCaption = nullptr) {
+    return onField(name, caption, field, filter::ValueForm::Text, dialogCaption);
 }
-MenuEntry date(const char* name, const char* caption, const char* field) {
-    return onField(name, caption, field, ValueForm::Date);
+FilterItem date(const char* name, const char* caption, const char* field) {
+    return onField(name, caption, field, filter::ValueForm::Date);
 }
-MenuEntry number(const char* name, const char* caption, const char* field) {
-    return onField(name, caption, field, ValueForm::Number);
+FilterItem number(const char* name, const char* caption, const char* field) {
+    return onField(name, caption, field, filter::ValueForm::Number);
 }
 
-std::vector<MenuEntry> liveMinors() {
-    MenuEntry birth = date("N10", "Дата рождения", "DR");
+std::vector<FilterItem> liveMinors() {
+    FilterItem birth = date("N10", "Дата рождения", "DR");
     birth.prompt = "Введите данные рождения для фильтра";
-    MenuEntry age = number("N135", "Возраст", "L");
+    FilterItem age = number("N135", "Возраст", "L");
     age.emptyPrefill = true;  // the card has no age to show
     return {
         clear("N5"),
@@ -71,7 +71,7 @@ std::vector<MenuEntry> liveMinors() {
     };
 }
 
-std::vector<MenuEntry> liveParents() {
+std::vector<FilterItem> liveParents() {
     return {
         clear("N51"),
         separator("PopupMenu6.Sep1"),
@@ -80,7 +80,7 @@ std::vector<MenuEntry> liveParents() {
         date("N97", "Дата КДН", "DKDN"),
         number("N98", "Номер КДН", "NKDN"),
         text("N99", "Основания КДН", "OKDN"),
-        {"N100", ItemKind::None, "Контроль КДН"},
+        {"N100", FilterItemKind::None, "Контроль КДН"},
         date("N101", "Дата снятия с учёта", "DCcU"),
         text("N102", "Основания снятия с учёта", "OCcU", "Основание снятия с учёта"),
         text("N103", "Причина снятия с учёта", "PCcU"),
@@ -138,15 +138,15 @@ std::vector<MenuEntry> liveParents() {
 }
 
 // The archive grids put their own commands first, then the two filter items.
-std::vector<MenuEntry> archive(const char* sep1, const char* sep2, const char* erase, const char* restore,
+std::vector<FilterItem> archive(const char* sep1, const char* sep2, const char* erase, const char* restore,
                                const char* all, const char* year) {
     return {
-        {erase, ItemKind::Delete, "Удалить"},
+        {erase, FilterItemKind::Delete, "Удалить"},
         separator(sep1),
-        {restore, ItemKind::Restore, "Перенести из архива"},
+        {restore, FilterItemKind::Restore, "Перенести из архива"},
         separator(sep2),
         clear(all),
-        {year, ItemKind::Year, "Год снятия с учёта", kYearField, ValueForm::Date},
+        {year, FilterItemKind::Year, "Год снятия с учёта", filter::kYearField, filter::ValueForm::Date},
     };
 }
 
@@ -162,28 +162,8 @@ const std::vector<FilterMenu>& filterMenus() {
     return menus;
 }
 
-std::string dialogCaptionOf(const MenuEntry& e) { return e.dialogCaption ? e.dialogCaption : e.caption; }
+std::string dialogCaptionOf(const FilterItem& e) { return e.dialogCaption ? e.dialogCaption : e.caption; }
 
-std::string promptOf(const MenuEntry& e) { return e.prompt ? e.prompt : kFieldPrompt; }
+std::string promptOf(const FilterItem& e) { return e.prompt ? e.prompt : kFieldPrompt; }
 
-std::string comparison(std::string_view field, ValueForm form, std::string_view value) {
-    std::string c(field);
-    if (value.empty() && form != ValueForm::Text) return c + "=Null";
-    if (form == ValueForm::Number) return c + "=" + std::string(value);
-    return c + "='" + std::string(value) + "'";
-}
-
-std::string appendTerm(std::string_view current, std::string_view comparison) {
-    const std::string term = "(" + std::string(comparison) + ")";
-    if (current.empty()) return term;
-    return std::string(current) + "and" + term;
-}
-
-std::string appendYearBounds(std::string_view current, std::string_view year) {
-    const std::string y(year);
-    const std::string lower = std::string(kYearField) + ">='01.01." + y + "'";
-    const std::string upper = std::string(kYearField) + "<='31.12." + y + "'";
-    return appendTerm(appendTerm(current, lower), upper);
-}
-
-}  // namespace zelt::filter
+}  // namespace zelt::app
