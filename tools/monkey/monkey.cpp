@@ -71,13 +71,13 @@ void MonkeyUi::checkText(const std::string& where, const std::string& text) {
 void MonkeyUi::message(const std::string& text) {
     if (log) log("  message box: " + text);
     checkText("message", text);
-    QtUi::message(text);
+    if (!answerAtOnce) QtUi::message(text);
 }
 
 void MonkeyUi::error(const std::string& text) {
     if (log) log("  error box: " + text);
     checkText("error", text);
-    QtUi::error(text);
+    if (!answerAtOnce) QtUi::error(text);
 }
 
 void MonkeyUi::openUrl(const std::string& url) {
@@ -129,11 +129,13 @@ void Monkey::startProgram() {
 void Monkey::stopProgram() {
     if (!program_) return;
     write("stop the program");
+    ui_.answerAtOnce = true;
     if (view_) view_->detach();
     ui_.attach(nullptr, nullptr);
     if (program_->running()) program_->stop();
     view_.reset();
     program_.reset();
+    ui_.answerAtOnce = false;
 }
 
 long Monkey::run() {

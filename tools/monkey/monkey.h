@@ -38,6 +38,9 @@ class MonkeyUi : public ui::QtUi {
 public:
     std::vector<std::string> englishTexts;  // texts shown to the user that contain English words
     std::function<void(const std::string&)> log;
+    // While the run is being ended nobody is left to answer a box: each one shown then is logged
+    // and taken as answered with OK at once, as the person at the desk would.
+    bool answerAtOnce = false;
 
     void message(const std::string& text) override;
     void error(const std::string& text) override;
