@@ -133,8 +133,34 @@ void copyFileWhole(const fs::path& from, const std::string& fromName, const fs::
     }
 }
 
-// Every folder of the copy synced, so that the rename that makes it whole comes after its content.
-void syncTree(const fs::path& root, const std::string& name) {
+// Copies a file into a copy folder that is itself still under its temporary name: a crash leaves
+// only that folder, which is never taken for a copy, so the file needs neither a name of its own
+// nor a sync of its own (the whole folder is synced once, syncCopy).
+void copyFileInto(const fs::path& from, const std::string& fromName, const fs::path& to, const std::string& toName) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) fileFailure(errno, fromName, true);
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    if (!out) fileFailure(errno, toName, false);
+    char buffer[64 * 1024];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        out.write(buffer, in.gcount());
+        if (!out) fileFailure(errno, toName, false);
+    }
+    if (in.bad()) fileFailure(errno, fromName, true);
+    out.close();
+    if (!out) fileFailure(errno, toName, false);
+}
+
+// Everything written into the copy folder reaches the disk before the rename that makes the copy
+// whole: one sync of the file system that holds it (a failed write-back is reported by it too),
+// then every folder of the copy.
+void syncCopy(const fs::path& root, const std::string& name) {
+    const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) fileFailure(errno, name, false);
+    const int rc = ::syncfs(fd);
+    const int err = errno;
+    ::close(fd);
+    if (rc != 0) fileFailure(err, name, false);
     std::error_code ec;
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
         if (it->is_directory(ec)) syncPath(it->path(), true, name);
@@ -200,7 +226,7 @@ void copyNoteFolder(const fs::path& dataDir, const fs::path& copyDir, const std:
     makeDirs(dest, shownName(copyName, folder));
     for (const fs::path& note : notesIn(source, folder)) {
         const std::string file = note.filename().string();
-        copyFileWhole(note, folder + file, dest / file, shownName(copyName, folder + file));
+        copyFileInto(note, folder + file, dest / file, shownName(copyName, folder + file));
     }
     written.noteFolders.push_back(folder);
 }
@@ -249,7 +275,7 @@ fs::path writeSafetyCopy(const fs::path& dataDir, const std::string& stamp, cons
         for (const std::string& f : wanted.tableFiles) copyTableFile(dataDir, tmpDir, copyName, f, written);
         for (const std::string& f : wanted.noteFolders) copyNoteFolder(dataDir, tmpDir, copyName, f, written);
         writeManifest(tmpDir, stamp, command, written, shown);
-        syncTree(tmpDir, shown);
+        syncCopy(tmpDir, shown);
         std::error_code ec;
         fs::rename(tmpDir, finalDir, ec);
         if (ec) fileFailure(ec.value(), shown, false);
